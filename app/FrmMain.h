@@ -1,0 +1,118 @@
+// The main window: its controls, the state it owns, and the declarations of its event
+// procedures. Each handler is defined in the folder of its subsystem (open/, io/, ...).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "io/DiskGeometry.h"
+#include "sys/Kernel.h"
+#include "ui/Form.h"
+
+namespace app {
+
+class FrmAccess;
+class FrmFlagsAndAttributes;
+
+class FrmMain : public ui::Form {
+public:
+    // commandLine: everything after the program name, unchanged ("" when started without).
+    FrmMain(ui::Toolkit& toolkit, sys::Kernel& kernel, std::string commandLine);
+    ~FrmMain() override;
+
+    sys::Kernel& k;
+
+    // --- State owned by the window ------------------------------------------------------------
+    // The one current handle. 0 at start and after a close (a closed value must never reach a
+    // system call again), -1 after a failed open.
+    sys::Handle hFile = 0;
+    std::string OpenedFileName;
+    std::vector<std::uint8_t> Buf;  // the read/write buffer; empty = never sized
+    std::int32_t LastDllError = 0;  // captured right after every system call
+
+    // --- Controls -----------------------------------------------------------------------------
+    ui::Control& cboFileName;
+    ui::Control& txtAccess;
+    ui::Control& cmdAccess;
+    ui::Control& lblAccessName;
+    ui::Control& lblTestTextWidht;
+    ui::Control& cboCreation;
+    ui::Control& txtFlagsAndAttibutes;
+    ui::Control& cmdFlagsAndAttributesList;
+    ui::Control& lstHexView;
+    ui::Control& cmdCreateFile;
+    ui::Control& cmdCloseHandle;
+    ui::Control& lblFileSize;
+    ui::Control& lblFilePos;
+    ui::Control& fraVline;
+    ui::Control& cmdRead;
+    ui::Control& cmdWrite;
+    ui::Control& txtCount;
+    ui::Control& lblRWcount;
+    ui::Control& cmdSetEndOfFile;
+    ui::Control& cmdSetFilePointer;
+    ui::Control& txtPosLow;
+    ui::Control& txtPosHigh;
+    ui::Control& cmdFlush;
+    ui::Control& cmdGetFileType;
+    ui::Control& cmdDelete;
+    ui::Control& lblhFile;
+    ui::Control& lblHandle;
+    ui::Control& lblResult;
+    ui::Control& lblAbout;
+    ui::Control& chkShare(int i) const { return ctl("chkShare", i); }
+    ui::Control& Label(int i) const { return ctl("Label", i); }
+
+    // --- Form events (app/) -------------------------------------------------------------------
+    void Form_Load() override;
+    void Form_Unload() override;
+    void Form_Initialize() {}
+    void Form_Activate() {}
+    void Form_Deactivate() {}
+    void Form_Paint() {}
+    void lblResult_DblClick();
+
+    // --- Open and close (open/) ---------------------------------------------------------------
+    void cmdCreateFile_Click();
+    void cmdCloseHandle_Click();
+    void cmdAccess_Click();
+    void cmdFlagsAndAttributesList_Click();
+    void lblAccessName_DblClick();
+
+    // --- Handle I/O (io/) ---------------------------------------------------------------------
+    void RefreshFileSizeLabel();
+    void RefreshFilePointerLabel();
+    // The position of a handle (a move by zero); false when the system refused.
+    bool GetFilePointer(sys::Handle h, std::int64_t& position);
+    // Sizes: nullopt when not obtained.
+    std::optional<std::int64_t> GetFileSize64(sys::Handle h);
+    std::optional<std::int64_t> GetDiskLength64(sys::Handle h);
+    bool GetDiskGeometry(sys::Handle h, io::DiskGeometry& geometry);
+    char decimalSeparator = '.';  // the user's locale, for sizes
+
+    // --- Result line (report/) ----------------------------------------------------------------
+    // Capture the last error of the call just made. Call it on the line after the call.
+    void CaptureLastError() { LastDllError = static_cast<std::int32_t>(k.GetLastError()); }
+    std::string LastErrorText() const;
+    std::string LastErrorName() const;
+    std::string ErrorSuffix() const;  // LastErrorText & "  (" & LastErrorName & ")"
+    void SetResult(const std::string& line);
+    void Hourglass();
+    void DefaultPointer();
+
+    // The pickers, created at first use and then only hidden.
+    std::unique_ptr<FrmAccess> frmAccess;
+    std::unique_ptr<FrmFlagsAndAttributes> frmFlagsAndAttributes;
+
+private:
+    void wireEvents();
+    std::string commandLine_;
+};
+
+// The control table of the main window, in tab order (rows top to bottom, left to right).
+const std::vector<ui::ControlSpec>& MainControlTable();
+
+}  // namespace app

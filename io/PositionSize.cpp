@@ -1,0 +1,132 @@
+// The position and size labels, and the queries behind them.
+#include "app/FrmMain.h"
+#include "io/Numbers.h"
+#include <cstdint>
+#include <cstring>
+
+#include "sys/Kernel.h"
+
+namespace app {
+
+namespace {
+// Multiplies exactly or says it cannot: a device may answer any geometry.
+bool MulExact(std::int64_t a, std::int64_t b, std::int64_t& out) {
+#if defined(__GNUC__)
+    return !__builtin_mul_overflow(a, b, &out);
+#else
+    if (a != 0 && (b > INT64_MAX / (a < 0 ? -a : a) || b < INT64_MIN / (a < 0 ? -a : a)))
+        return false;
+    out = a * b;
+    return true;
+#endif
+}
+}  // namespace
+
+bool FrmMain::GetFilePointer(sys::Handle h, std::int64_t& position) {
+    std::int32_t high = 0;
+    // A failed move leaves the high part as passed, so only the last error tells failure
+    // from the valid position 0xFFFFFFFF.
+    k.SetLastError(0);
+    const sys::DWORD low = k.SetFilePointer(h, 0, &high, sys::w::FILE_CURRENT);
+    CaptureLastError();
+    if (low == sys::kInvalidSetFilePointer && LastDllError != 0) {
+        position = 0;
+        return false;
+    }
+    position = io::FromLargeInteger(low, high);
+    return true;
+}
+
+void FrmMain::RefreshFilePointerLabel() {
+    std::int64_t position = 0;
+    if (GetFilePointer(hFile, position))
+        lblFilePos.setText("Pos: 0x" + io::Hex64(position, 0) + " (" + std::to_string(position) +
+                           ")");
+    else
+        lblFilePos.setText("Pos: Error " + std::to_string(LastDllError) + " (" + LastErrorName() +
+                           ")");
+}
+
+std::optional<std::int64_t> FrmMain::GetFileSize64(sys::Handle h) {
+    sys::DWORD high = 0;
+    const sys::DWORD low = k.GetFileSize(h, &high);
+    CaptureLastError();
+    if (low == 0xFFFFFFFFu && LastDllError != 0) return std::nullopt;
+    return io::FromLargeInteger(low, static_cast<std::int32_t>(high));
+}
+
+bool FrmMain::GetDiskGeometry(sys::Handle h, io::DiskGeometry& geometry) {
+    if (h == sys::kInvalidHandle) return false;
+    unsigned char out[io::DiskGeometry::kSize] = {};
+    sys::DWORD returned = 0;
+    const sys::BOOL res = k.DeviceIoControl(h, io::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, out,
+                                            sizeof out, &returned);
+    CaptureLastError();
+    geometry = io::DiskGeometry::Decode(out);
+    return res != 0;
+}
+
+std::optional<std::int64_t> FrmMain::GetDiskLength64(sys::Handle h) {
+    if (h != sys::kInvalidHandle) {
+        unsigned char out[8] = {};
+        sys::DWORD returned = 0;
+        const sys::BOOL res = k.DeviceIoControl(h, io::IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, out,
+                                                sizeof out, &returned);
+        CaptureLastError();
+        if (res != 0 && returned == 8) {
+            std::int64_t length = 0;
+            std::memcpy(&length, out, 8);
+            return length;
+        }
+    }
+    io::DiskGeometry g;
+    if (!GetDiskGeometry(h, g)) return std::nullopt;
+    std::int64_t size = g.Cylinders;
+    if (MulExact(size, g.TracksPerCylinder, size) && MulExact(size, g.SectorsPerTrack, size) &&
+        MulExact(size, g.BytesPerSector, size))
+        return size;
+    return std::nullopt;  // a product beyond 64 bits is no size
+}
+
+void FrmMain::RefreshFileSizeLabel() {
+    std::optional<std::int64_t> size = GetFileSize64(hFile);
+    if (LastDllError == 87 && OpenedFileName.size() >= 3 && OpenedFileName.compare(1, 2, ":\\") == 0) {
+        lblFileSize.setText("err=87 (ERROR_INVALID_PARAMETER)");
+        return;
+    }
+    if (!size) {
+        size = GetDiskLength64(hFile);
+        if (!size) {
+            lblFileSize.setText("err=" + std::to_string(LastDllError) + "  (" + LastErrorName() +
+                                ")");
+            lblFileSize.setTooltip(LastErrorName());
+            return;
+        }
+    }
+    // For a name the free-space calls accept (a drive root, a directory on a volume), the
+    // volume's total size wins over what the handle reports.
+    const std::string path = cboFileName.text();
+    std::uint64_t freeToCaller = 0, totalBytes = 0, totalFree = 0;
+    const sys::BOOL ex = k.GetDiskFreeSpaceExA(path, &freeToCaller, &totalBytes, &totalFree);
+    CaptureLastError();
+    if (ex == 1) {
+        size = static_cast<std::int64_t>(totalBytes);
+    } else {
+        sys::DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+        const sys::BOOL res = k.GetDiskFreeSpaceA(path, &sectorsPerCluster, &bytesPerSector,
+                                                  &freeClusters, &totalClusters);
+        CaptureLastError();
+        std::int64_t bytes = 0;
+        // Exact in 64 bits: a 32-bit product of sector and cluster sizes could overflow.
+        if (res == 1 &&
+            MulExact(static_cast<std::int32_t>(bytesPerSector),
+                     static_cast<std::int32_t>(sectorsPerCluster), bytes) &&
+            MulExact(bytes, static_cast<std::int32_t>(totalClusters), bytes))
+            size = bytes;
+    }
+    lblFileSize.setText("0x" + io::Hex64(*size, 0) + " (" + io::FormatSize(*size, decimalSeparator) +
+                        ")");
+    lblFileSize.setTooltip("");
+}
+
+}  // namespace app

@@ -1,0 +1,97 @@
+// A deterministic in-memory Windows machine behind the Kernel seam, for fast tests of the
+// handlers on any host. It answers with the results and error codes Windows gives; where Wine
+// differs, the machine follows Windows and the conformance tests say so.
+//
+// The set-up API below (addFile, failNext, ...) is not part of Kernel: handlers never see it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sys/Kernel.h"
+
+namespace sys {
+
+class SimMachine : public Kernel {
+public:
+    // A fresh machine: fixed drive C: (NTFS) holding C:\windows, the disk \\.\PhysicalDrive0
+    // under it, the volume \\.\C:, the character device \\.\COM1, code page 1252, process id 312.
+    SimMachine();
+    ~SimMachine() override;
+
+    // --- Set-up -------------------------------------------------------------------------------
+    void addDirectory(const std::string& path);                // parents must exist
+    void addFile(const std::string& path, std::string contents = {});
+    void setFileSize(const std::string& path, std::uint64_t size);  // sparse: reads as zeros
+    void setReadOnly(const std::string& path, bool readOnly);
+    bool exists(const std::string& path) const;
+    std::string fileContents(const std::string& path) const;   // "" when missing
+    std::uint64_t fileSize(const std::string& path) const;
+    void setAcp(DWORD codePage);
+    void setProcessId(DWORD pid);
+    // Make the next call of the named Kernel method (e.g. "ReadFile") fail with this error:
+    // it returns its failure value, changes nothing, and sets the last error.
+    void failNext(const std::string& call, DWORD error);
+    // Make every VirtualAlloc above this many bytes fail with NOT_ENOUGH_MEMORY (0 = no limit).
+    void setAllocLimit(std::size_t bytes);
+
+    // --- Inspection ---------------------------------------------------------------------------
+    // Every Kernel call in order, as its method name ("CreateFileA", "GetLastError" excluded).
+    const std::vector<std::string>& calls() const;
+    void clearCalls();
+    int openHandles() const;
+    std::string currentDirectory() const;
+    DWORD errorMode() const;
+    std::size_t liveAllocations() const;  // VirtualAlloc blocks not yet freed
+    std::string toString() const;         // the whole state, for failing tests
+
+    // --- Kernel -------------------------------------------------------------------------------
+    Handle CreateFileA(const std::string& fileName, DWORD desiredAccess, DWORD shareMode,
+                       DWORD creationDisposition, DWORD flagsAndAttributes) override;
+    BOOL CloseHandle(Handle h) override;
+    BOOL ReadFile(Handle h, void* buffer, DWORD toRead, DWORD* read) override;
+    BOOL WriteFile(Handle h, const void* buffer, DWORD toWrite, DWORD* written) override;
+    DWORD SetFilePointer(Handle h, std::int32_t distanceLow, std::int32_t* distanceHigh,
+                         DWORD moveMethod) override;
+    BOOL SetEndOfFile(Handle h) override;
+    BOOL FlushFileBuffers(Handle h) override;
+    DWORD GetFileSize(Handle h, DWORD* sizeHigh) override;
+    DWORD GetFileType(Handle h) override;
+    BOOL DeleteFileA(const std::string& fileName) override;
+    BOOL DeviceIoControl(Handle h, DWORD ioControlCode, const void* inBuffer, DWORD inSize,
+                         void* outBuffer, DWORD outSize, DWORD* bytesReturned) override;
+    DWORD GetDriveTypeA(const std::string& rootPath) override;
+    BOOL GetDiskFreeSpaceA(const std::string& rootPath, DWORD* sectorsPerCluster,
+                           DWORD* bytesPerSector, DWORD* freeClusters,
+                           DWORD* totalClusters) override;
+    BOOL GetDiskFreeSpaceExA(const std::string& directory, std::uint64_t* freeToCaller,
+                             std::uint64_t* totalBytes, std::uint64_t* totalFree) override;
+    BOOL GetVolumeInformationA(const std::string& rootPath, char* volumeName,
+                               DWORD volumeNameSize, DWORD* serialNumber,
+                               DWORD* maxComponentLength, DWORD* fileSystemFlags,
+                               char* fileSystemName, DWORD fileSystemNameSize) override;
+    BOOL GetVolumePathNameA(const std::string& fileName, char* volumePath,
+                            DWORD bufferLength) override;
+    DWORD GetFileAttributesA(const std::string& fileName) override;
+    void* VirtualAlloc(std::size_t size, DWORD allocationType, DWORD protect) override;
+    BOOL VirtualLock(void* address, std::size_t size) override;
+    BOOL VirtualFree(void* address, std::size_t size, DWORD freeType) override;
+    void Sleep(DWORD milliseconds) override;
+    void SetLastError(DWORD code) override;
+    DWORD GetLastError() override;
+    BOOL SetDllDirectoryA(const std::string& path) override;
+    DWORD GetCurrentProcessId() override;
+    DWORD SetErrorMode(DWORD mode) override;
+    DWORD GetACP() override;
+    DWORD GetWindowsDirectoryA(char* buffer, DWORD size) override;
+    BOOL SetCurrentDirectoryA(const std::string& path) override;
+
+private:
+    struct State;
+    std::unique_ptr<State> s_;
+};
+
+}  // namespace sys

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "report/Errors.h"
+
+namespace {
+
+struct Row {
+    std::uint32_t code;
+    const char* suffix;
+};
+
+// The telling rows, and the codes just beside the named ranges.
+TEST(ErrorSuffix, NamesCodesAndFallsBackToSignedDecimal) {
+    const Row rows[] = {
+        {0, "0  (0)"},
+        {1, "1  (INVALID_FUNCTION)"},
+        {2, "2  (FILE_NOT_FOUND)"},
+        {5, "5  (ACCESS_DENIED)"},
+        {21, "21  (NOT_READY)"},
+        {32, "32  (SHARING_VIOLATION)"},
+        {35, "35  (35)"},
+        {87, "87  (INVALID_PARAMETER)"},
+        {194, "194  (ITERATED_DATA_EXCEEDS_64k)"},
+        {225, "225  (225)"},
+        {258, "258  (WAIT_TIMEOUT)"},
+        {997, "997  (IO_PENDING)"},
+        {999, "999  (SWAPERROR)"},
+        {1000, "1000  (1000)"},
+        {1142, "1142  (TOO_MANY_LINKS)"},
+        {1143, "1143  (1143)"},
+        {0x80310000u, "0x80310000  (FVE_E_LOCKED_VOLUME)"},
+        {0x80310002u, "0x80310002  (FVE_E_NO_TPM_BIOS)"},
+        {0x8031002Fu, "0x8031002F  (-2144272337)"},
+        {0x803100D8u, "0x803100D8  (FVE_E_PROTECTION_CANNOT_BE_DISABLED)"},
+        {0x803100D9u, "0x803100D9  (-2144271143)"},
+        {0x80070005u, "0x80070005  (-2147024891)"},
+        {0xC0000005u, "0xC0000005  (-1073741819)"},
+        {0xFFFFFFFFu, "0xFFFFFFFF  (-1)"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(report::ErrorSuffix(static_cast<std::int32_t>(r.code)), r.suffix) << r.code;
+}
+
+TEST(ErrorCodeName, TableHoldsExactlyTheListedRanges) {
+    EXPECT_EQ(report::ErrorNameRows(), 489u);
+    // Win32 rows: 285 codes; BitLocker rows: 204 codes. Count by walking the ranges.
+    int win32 = 0, fve = 0;
+    for (std::int32_t c = 0; c <= 1200; ++c) {
+        const std::string name = report::ErrorCodeName(c);
+        if (name != std::to_string(c)) {
+            ++win32;
+            EXPECT_NE(name.rfind("ERROR_", 0), 0u) << c;
+        }
+    }
+    for (std::uint32_t c = 0x80310000u; c <= 0x80310100u; ++c) {
+        const std::string name = report::ErrorCodeName(static_cast<std::int32_t>(c));
+        if (name != std::to_string(static_cast<std::int32_t>(c))) {
+            ++fve;
+            EXPECT_EQ(name.rfind("FVE_E_", 0), 0u) << std::hex << c;
+        }
+    }
+    EXPECT_EQ(win32, 285);
+    EXPECT_EQ(fve, 204);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "io/Numbers.h"
+#include "open/HexText.h"
+
+namespace {
+
+TEST(Hex64, SplitsAtTheHalvesAndPads) {
+    EXPECT_EQ(io::Hex64(1, 16), "0000000000000001");
+    EXPECT_EQ(io::Hex64(0x180000000LL, 0), "180000000");
+    EXPECT_EQ(io::Hex64(-1, 0), "FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(io::Hex64(0, 0), "0");
+    EXPECT_EQ(io::Hex64(0xFFFFFFFFLL, 0), "FFFFFFFF");
+    EXPECT_EQ(io::Hex64(0x100000000LL, 0), "100000000");
+    EXPECT_EQ(io::Hex64(INT64_MIN, 0), "8000000000000000");
+    EXPECT_EQ(io::Hex64(0x1234, 2), "1234");  // never cut
+    EXPECT_EQ(io::HexPad(255, 2), "FF");
+    EXPECT_EQ(io::HexPad(5, 2), "05");
+    EXPECT_EQ(io::HexPad(0x123, 2), "123");
+    EXPECT_EQ(io::HexPad(-1, 8), "FFFFFFFF");
+}
+
+TEST(LargeInteger, RoundTripsAcrossTheSignAndThe32BitBoundary) {
+    for (std::int64_t v : {0LL, 1LL, -1LL, 0xFFFFFFFFLL, 0x100000000LL, -0x100000000LL,
+                           922337203685477LL, INT64_MAX, INT64_MIN}) {
+        const io::LargeInteger li = io::ToLargeInteger(v);
+        EXPECT_EQ(io::FromLargeInteger(li.LowPart, li.HighPart), v);
+    }
+    EXPECT_EQ(io::FromLargeInteger(0xFFFFFFFFu, 0), 4294967295LL);
+    EXPECT_EQ(io::FromLargeInteger(0, -1), -4294967296LL);
+}
+
+TEST(FormatSize, DecimalUnitsAtTheirBoundaries) {
+    const std::pair<std::int64_t, const char*> rows[] = {
+        {0, "0 Bytes"},
+        {-5, "-5 Bytes"},
+        {999, "999 Bytes"},
+        {1000, "1 KB"},
+        {1500, "1.5 KB"},
+        {4096, "4.096 KB"},
+        {999999, "999.999 KB"},
+        {1000000, "1.0 MB"},
+        {1050000, "1.1 MB"},  // a half rounds up, though 1.05 is below it as a double
+        {999999999, "1000.0 MB"},
+        {1000000000, "1.0 GB"},
+        {82252800000LL, "82.3 GB"},
+        {1000000000000LL, "1.0 TB"},
+        {922337203685477LL, "922.3 TB"},
+        {INT64_MAX, "9223372.0 TB"},
+    };
+    for (const auto& [size, text] : rows) EXPECT_EQ(io::FormatSize(size), text) << size;
+    EXPECT_EQ(io::FormatSize(4096, ','), "4,096 KB");
+    EXPECT_EQ(io::FormatSize(1000000, ','), "1,0 MB");
+}
+
+TEST(ValueOfText, ReadsHexAndDecimalLikeTheBoxesExpect) {
+    const std::pair<const char*, double> rows[] = {
+        {"0x1000", 4096},    {"0X10", 0},          {"0x", 0},           {"12abc", 12},
+        {" 1 2", 12},        {"", 0},              {"-5", -5},          {"1,5", 1},
+        {"0xFFFFFFFF", -1},  {"0x80000000", -2147483648.0},            {"0x8000", 32768},
+        {"0x 1 0", 16},      {"0x1g", 1},          {"2.5", 2.5},        {"1e3", 1000},
+        {"1D2", 100},        {"1e", 1},            {"abc", 0},          {"+7", 7},
+        {".5", 0.5},         {"-", 0},             {"0x00000000FF", 255},
+        {"0x100000000", 4294967296.0},             {"3000000000", 3e9},
+    };
+    for (const auto& [text, value] : rows) EXPECT_EQ(io::ValueOfText(text), value) << text;
+    EXPECT_TRUE(std::isinf(io::ValueOfText("1e999")));
+}
+
+TEST(RoundToInt32, HalvesToEvenAndRefusesOutOfRange) {
+    using io::RoundToInt32;
+    EXPECT_EQ(RoundToInt32(2.5), 2);
+    EXPECT_EQ(RoundToInt32(3.5), 4);
+    EXPECT_EQ(RoundToInt32(-2.5), -2);
+    EXPECT_EQ(RoundToInt32(2147483647.0), 2147483647);
+    EXPECT_EQ(RoundToInt32(2147483647.4), 2147483647);
+    EXPECT_EQ(RoundToInt32(2147483647.5), std::nullopt);
+    EXPECT_EQ(RoundToInt32(2147483648.0), std::nullopt);
+    EXPECT_EQ(RoundToInt32(-2147483648.0), -2147483647 - 1);
+    EXPECT_EQ(RoundToInt32(-2147483648.5), -2147483647 - 1);  // even
+    EXPECT_EQ(RoundToInt32(-2147483649.0), std::nullopt);
+    EXPECT_EQ(RoundToInt32(4294967296.0), std::nullopt);
+    EXPECT_EQ(RoundToInt32(922337203685477.0), std::nullopt);
+    EXPECT_EQ(RoundToInt32(std::numeric_limits<double>::infinity()), std::nullopt);
+    EXPECT_EQ(RoundToInt32(std::nan("")), std::nullopt);
+}
+
+TEST(ParseHexText, AcceptsUpToEightSignificantDigitsAfterAnOptionalLowerCasePrefix) {
+    struct Row {
+        const char* text;
+        bool ok;
+        std::uint32_t value;
+    };
+    const Row rows[] = {
+        {"0x80000000", true, 0x80000000u}, {"80000000", true, 0x80000000u},
+        {"C0000000", true, 0xC0000000u},   {"0xc0000000", true, 0xC0000000u},
+        {"0x8000", true, 0x8000u},         {"FFFF", true, 0xFFFFu},
+        {"0x00000000", true, 0},           {"0x000000001", true, 1},
+        {"0xFFFFFFFF", true, 0xFFFFFFFFu}, {"", false, 0},
+        {"0x", false, 0},                  {"0X10", false, 0},
+        {"0xG", false, 0},                 {"0x123456789", false, 0},
+        {" 0x1", false, 0},                {"0x1 ", false, 0},
+        {"-1", false, 0},
+    };
+    for (const Row& r : rows) {
+        const app::HexText h = app::ParseHexText(r.text);
+        EXPECT_EQ(h.ok, r.ok) << r.text;
+        EXPECT_EQ(h.value, r.value) << r.text;
+        EXPECT_EQ(h.problem.empty(), r.ok) << r.text;
+    }
+    EXPECT_EQ(app::ParseHexText("").problem, "is empty");
+    EXPECT_EQ(app::ParseHexText("0xZZ").problem, "is not a hexadecimal number");
+    EXPECT_EQ(app::ParseHexText("123456789").problem, "has more than 8 hexadecimal digits");
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include "ui/Headless.h"
+
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+namespace ui {
+
+void Headless::create(Form&) {}
+
+void Headless::show(Form& form, bool modal) {
+    form.setShown(true);
+    if (!modal) return;
+    if (modalScripts.empty())
+        throw std::logic_error("modal " + form.name() + " shown with nothing scripted");
+    auto script = std::move(modalScripts.front());
+    modalScripts.pop_front();
+    script(form);
+    if (form.shown()) throw std::logic_error("modal " + form.name() + " left shown by its script");
+}
+
+void Headless::hide(Form& form) { form.setShown(false); }
+
+void Headless::destroy(Form& form) { form.setShown(false); }
+
+void Headless::refresh(Control& control) {
+    repaints.push_back(control.fullName() + "=" + control.text());
+}
+
+void Headless::setMousePointer(int p) {
+    pointer = p;
+    pointerHistory.push_back(p);
+}
+
+int Headless::msgBox(const std::string& text, const std::string& title, std::uint32_t style) {
+    msgBoxes.push_back({text, title, style});
+    if (msgBoxAnswers.empty()) throw std::logic_error("message box '" + text + "' not scripted");
+    int answer = msgBoxAnswers.front();
+    msgBoxAnswers.pop_front();
+    return answer;
+}
+
+bool Headless::clipboardClear() {
+    ++clipboardAttempts;
+    if (clipboardBusy > 0) {
+        --clipboardBusy;
+        return false;
+    }
+    clipboard.clear();
+    return true;
+}
+
+bool Headless::clipboardSetText(const std::string& text) {
+    clipboard = text;
+    return true;
+}
+
+int Headless::textWidth(const Font& font, const std::string& text) {
+    return static_cast<int>(std::lround(font.size * 9)) * static_cast<int>(text.size());
+}
+
+void Headless::setIcons(Form& form, const std::string& resourceName) {
+    chores.push_back("setIcons(" + form.name() + "," + resourceName + ")");
+}
+
+void Headless::addExStyle(Form& form, std::uint32_t exStyle) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", exStyle);
+    chores.push_back("addExStyle(" + form.name() + "," + hex + ")");
+}
+
+void Headless::setComboMinVisible(Control& combo, int count) {
+    chores.push_back("setComboMinVisible(" + combo.fullName() + "," + std::to_string(count) + ")");
+}
+
+void Headless::disableTheme(Control& control) {
+    chores.push_back("disableTheme(" + control.fullName() + ")");
+}
+
+}  // namespace ui

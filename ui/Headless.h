@@ -1,0 +1,60 @@
+// The toolkit without windows, for tests: it keeps what a user would see and lets a test script
+// what a user would do in modal dialogs and message boxes.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Form.h"
+#include "ui/Toolkit.h"
+
+namespace ui {
+
+class Headless : public Toolkit {
+public:
+    // What the user does in the next modal form, in order of showing ("check item 17, press OK").
+    // A modal show with no script left, or a script that leaves the form shown, throws: a real
+    // window would wait for ever.
+    std::deque<std::function<void(Form&)>> modalScripts;
+    // Answers to the next message boxes (kIdYes / kIdNo); a box with none left throws.
+    std::deque<int> msgBoxAnswers;
+    struct MsgBox {
+        std::string text, title;
+        std::uint32_t style;
+    };
+    std::vector<MsgBox> msgBoxes;
+
+    int pointer = kPointerDefault;
+    std::vector<int> pointerHistory;  // every change, in order
+    // "name=text" of every immediate repaint, in order.
+    std::vector<std::string> repaints;
+
+    std::string clipboard;
+    int clipboardBusy = 0;     // the next so many clipboard opens fail
+    int clipboardAttempts = 0;
+
+    // Start-up chores, as "setIcons(frmMain,APPICON)", "addExStyle(frmMain,0x40000)", ...
+    std::vector<std::string> chores;
+
+    void create(Form& form) override;
+    void show(Form& form, bool modal) override;
+    void hide(Form& form) override;
+    void destroy(Form& form) override;
+    void captionChanged(Form&) override {}
+    void changed(Control&, Prop) override {}
+    void refresh(Control& control) override;
+    void setMousePointer(int p) override;
+    int msgBox(const std::string& text, const std::string& title, std::uint32_t style) override;
+    bool clipboardClear() override;
+    bool clipboardSetText(const std::string& text) override;
+    // Deterministic: every character is round(size * 9) twips wide.
+    int textWidth(const Font& font, const std::string& text) override;
+    void setIcons(Form& form, const std::string& resourceName) override;
+    void addExStyle(Form& form, std::uint32_t exStyle) override;
+    void setComboMinVisible(Control& combo, int count) override;
+    void disableTheme(Control& control) override;
+};
+
+}  // namespace ui

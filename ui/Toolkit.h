@@ -1,0 +1,62 @@
+// The window toolkit seam: what forms need beyond their controls' state. Two implementations:
+// Win32 (real windows, Win32Toolkit.cpp) and headless (tests, Headless.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ui/Control.h"
+
+namespace ui {
+
+class Form;
+
+inline constexpr int kPointerDefault = 0;
+inline constexpr int kPointerHourglass = 11;
+
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+inline constexpr std::uint32_t kYesNoQuestion = 0x24;  // MB_YESNO | MB_ICONQUESTION
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+
+    // Form lifetime. create() makes the windows of a loaded form (hidden).
+    virtual void create(Form& form) = 0;
+    // Show the form; modal shows return once the form is hidden (owner disabled meanwhile).
+    virtual void show(Form& form, bool modal) = 0;
+    virtual void hide(Form& form) = 0;
+    virtual void destroy(Form& form) = 0;
+    virtual void captionChanged(Form& form) = 0;
+
+    // A control's state changed by the program: mirror it to its window.
+    virtual void changed(Control& control, Prop what) = 0;
+    // Repaint a control at once (before a slow call).
+    virtual void refresh(Control& control) = 0;
+
+    // The application-wide mouse pointer: kPointerHourglass or kPointerDefault.
+    virtual void setMousePointer(int pointer) = 0;
+
+    // Modal message box; returns kIdYes or kIdNo for a Yes/No box.
+    virtual int msgBox(const std::string& text, const std::string& title,
+                       std::uint32_t style) = 0;
+
+    // The clipboard. Each returns false when the clipboard could not be had.
+    virtual bool clipboardClear() = 0;
+    virtual bool clipboardSetText(const std::string& text) = 0;
+
+    // Width in twips of one line of text in this font, as a label sizing itself would take.
+    virtual int textWidth(const Font& font, const std::string& text) = 0;
+
+    // Start-up chores on real windows; no-ops where the platform has no counterpart.
+    // Big and small icon from the named icon resource; the big one also goes to the owner
+    // window that stands for the program on the task bar.
+    virtual void setIcons(Form& form, const std::string& resourceName) = 0;
+    virtual void addExStyle(Form& form, std::uint32_t exStyle) = 0;  // GWL_EXSTYLE |= exStyle
+    virtual void setComboMinVisible(Control& combo, int count) = 0;  // CB_SETMINVISIBLE
+    // Draw the control without visual styles (SetWindowTheme with " " and " ").
+    virtual void disableTheme(Control& control) = 0;
+};
+
+}  // namespace ui
