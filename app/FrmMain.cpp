@@ -75,6 +75,13 @@ void FrmMain::wireEvents() {
     cmdFlagsAndAttributesList.onClick = [this] { cmdFlagsAndAttributesList_Click(); };
     lblAccessName.onDblClick = [this] { lblAccessName_DblClick(); };
     lblResult.onDblClick = [this] { lblResult_DblClick(); };
+    cmdRead.onClick = [this] { cmdRead_Click(); };
+    cmdWrite.onClick = [this] { cmdWrite_Click(); };
+    cmdSetFilePointer.onClick = [this] { cmdSetFilePointer_Click(); };
+    cmdSetEndOfFile.onClick = [this] { cmdSetEndOfFile_Click(); };
+    cmdFlush.onClick = [this] { cmdFlush_Click(); };
+    cmdDelete.onClick = [this] { cmdDelete_Click(); };
+    cmdGetFileType.onClick = [this] { cmdGetFileType_Click(); };
 }
 
 void FrmMain::Form_Load() {

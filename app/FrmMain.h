@@ -83,6 +83,13 @@ public:
     void lblAccessName_DblClick();
 
     // --- Handle I/O (io/) ---------------------------------------------------------------------
+    void cmdRead_Click();
+    void cmdWrite_Click();
+    void cmdSetFilePointer_Click();
+    void cmdSetEndOfFile_Click();
+    void cmdFlush_Click();
+    void cmdDelete_Click();
+    void cmdGetFileType_Click();
     void RefreshFileSizeLabel();
     void RefreshFilePointerLabel();
     // The position of a handle (a move by zero); false when the system refused.
