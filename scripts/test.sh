@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: native (address and undefined-behaviour sanitizers),
+# the x86_64 and i686 Windows builds, and the Windows suites under Wine with Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs=$(nproc)
+
+echo "== Native build (sanitizers) =="
+cmake --preset native >/dev/null
+cmake --build --preset native -j"$jobs"
+
+echo "== Windows builds =="
+for p in win64 win32; do
+  cmake --preset "$p" >/dev/null
+  cmake --build --preset "$p" -j"$jobs"
+done
+
+# The i686 program cannot run here (no 32-bit Wine); check it imports only Windows DLLs.
+scripts/check-imports.sh build/win32/handlebench.exe build/win64/handlebench.exe
+
+total_passed=0
+total_failed=0
+# Runs one GoogleTest program and insists that it ran tests: silence is not a pass.
+run_suite() {
+  local label=$1; shift
+  local log
+  log=$(mktemp)
+  echo "== $label =="
+  set +e
+  "$@" 2>&1 | tee "$log" | grep -E '^\[  (FAILED|PASSED) |^\[==========\] [0-9]+ tests? from .* ran'
+  local rc=${PIPESTATUS[0]}
+  set -e
+  local ran passed failed
+  ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran.*/\1/p' "$log" | tail -1)
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}.*/\1/p' "$log" | tail -1)
+  failed=$(( ${ran:-0} - ${passed:-0} ))
+  if [ -z "$ran" ] || [ "$ran" -eq 0 ]; then
+    echo "$label: no tests ran"; sed -n '1,40p' "$log"; failed=$((failed + 1))
+  elif [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    echo "$label: exit code $rc"; tail -40 "$log"; failed=1
+  fi
+  [ "$failed" -eq 0 ] || grep -E '^\[  FAILED  \]|Failure|error' "$log" | head -40 || true
+  total_passed=$((total_passed + ${passed:-0}))
+  total_failed=$((total_failed + failed))
+  rm -f "$log"
+}
+
+run_suite "native unit and handler tests" build/native/tests/hb_tests
+run_suite "native kernel conformance (simulated machine)" build/native/tests/hb_conformance
+
+source scripts/wine-env.sh
+run_under_x() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
+run_suite "Wine: unit and handler tests" wine build/win64/tests/hb_tests.exe
+run_suite "Wine: kernel conformance (simulated machine and kernel32)" \
+  wine build/win64/tests/hb_conformance.exe
+if [ -f build/win64/tests/hb_gui.exe ]; then
+  run_suite "Wine: GUI tests of the real window" run_under_x wine build/win64/tests/hb_gui.exe
+fi
+wineserver -k 2>/dev/null || true
+
+echo
+echo "all suites: ${total_passed} passed, ${total_failed} failed"
+[ "$total_failed" -eq 0 ]

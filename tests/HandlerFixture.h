@@ -1,0 +1,40 @@
+// The main window driven headless against the simulated machine.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/FrmMain.h"
+#include "sys/SimMachine.h"
+#include "ui/Headless.h"
+
+class HandlerTest : public ::testing::Test {
+protected:
+    explicit HandlerTest(std::string commandLine = "") : frm(tk, m, std::move(commandLine)) {
+        frm.load();
+        m.clearCalls();
+    }
+
+    // Fills the open's parameter boxes; share is the FILE_SHARE_* mask.
+    void Params(const std::string& name, const std::string& access, unsigned share = 0,
+                int disposition = 3, const std::string& flags = "0x00000000") {
+        frm.cboFileName.setText(name);
+        frm.txtAccess.setText(access);
+        for (int i = 0; i < 3; ++i) frm.chkShare(i).setValue((share >> i) & 1);
+        frm.cboCreation.setListIndex(disposition);
+        frm.txtFlagsAndAttibutes.setText(flags);
+    }
+
+    std::string Result() const { return frm.lblResult.text(); }
+
+    int Count(const std::string& call) const {
+        const auto& c = m.calls();
+        return static_cast<int>(std::count(c.begin(), c.end(), call));
+    }
+
+    ui::Headless tk;
+    sys::SimMachine m;
+    app::FrmMain frm;
+};

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/FormHelpers.h"
+#include "tests/HandlerFixture.h"
+#include "ui/Toolkit.h"
+
+namespace {
+
+using MainWindow = HandlerTest;
+
+TEST_F(MainWindow, StartsAsLoadLeavesIt) {
+    EXPECT_EQ(frm.caption(), "Handlebench - pid:312");
+    EXPECT_EQ(frm.lblHandle.text(), "0x0");
+    EXPECT_EQ(frm.cboCreation.text(), "OPEN_EXISTING");
+    EXPECT_EQ(frm.cboCreation.listIndex(), 3);
+    EXPECT_EQ(frm.lstHexView.count(), 0u);
+    EXPECT_EQ(frm.cboFileName.text(), "A:\\Test.txt");
+    EXPECT_EQ(frm.cboFileName.items().size(), 14u);
+    EXPECT_EQ(frm.cboFileName.items()[1], "\\\\.\\PhysicalDrive0");
+    EXPECT_EQ(frm.lblResult.text(), "--");
+    EXPECT_EQ(frm.lblFilePos.text(), "Pos:");
+    EXPECT_EQ(frm.lblFileSize.text(), "---");
+    EXPECT_EQ(frm.lblAccessName.text(), "---");
+    EXPECT_EQ(frm.txtAccess.text(), "0x00000000");
+    EXPECT_EQ(frm.txtCount.text(), "512");
+    EXPECT_EQ(frm.txtPosLow.text(), "0x1000");
+    EXPECT_EQ(frm.txtPosHigh.text(), "0x0");
+    EXPECT_FALSE(frm.lblTestTextWidht.visible());
+    EXPECT_EQ(frm.lstHexView.font().name, "Courier New");
+    EXPECT_EQ(frm.lblResult.font().charset, 0);  // code page 1252
+    EXPECT_EQ(m.errorMode(), 0x8003u);
+    EXPECT_EQ(m.currentDirectory().substr(0, 2), "C:");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(frm.chkShare(i).value(), 0);
+}
+
+TEST_F(MainWindow, LoadDoesItsWindowChores) {
+    const auto& c = tk.chores;
+    auto has = [&](const std::string& s) { return std::find(c.begin(), c.end(), s) != c.end(); };
+    EXPECT_TRUE(has("setIcons(frmMain,APPICON)"));
+    EXPECT_TRUE(has("addExStyle(frmMain,0x40000)"));
+    EXPECT_TRUE(has("setComboMinVisible(cboFileName,150)"));
+    EXPECT_TRUE(has("disableTheme(lblResult)"));
+    EXPECT_TRUE(has("disableTheme(chkShare(2))"));
+}
+
+TEST(MainWindowStart, CommandLineBecomesTheFileName) {
+    ui::Headless tk;
+    sys::SimMachine m;
+    app::FrmMain frm(tk, m, "\\\\.\\PhysicalDrive0");
+    frm.load();
+    EXPECT_EQ(frm.cboFileName.text(), "\\\\.\\PhysicalDrive0");
+}
+
+TEST(MainWindowStart, ResultFontFollowsTheCodePage) {
+    for (auto [acp, charset] : {std::pair{1251u, 204}, {20936u, 134}, {936u, 0}, {1252u, 0}}) {
+        ui::Headless tk;
+        sys::SimMachine m;
+        m.setAcp(acp);
+        app::FrmMain frm(tk, m, "");
+        frm.load();
+        EXPECT_EQ(frm.lblResult.font().charset, charset) << acp;
+    }
+}
+
+TEST(MainWindowTable, EveryControlIsUniqueAndInsideTheClientArea) {
+    std::set<std::string> names;
+    std::set<int> ids;
+    ui::Headless tk;
+    sys::SimMachine m;
+    app::FrmMain frm(tk, m, "");
+    for (const auto& c : frm.controls()) {
+        EXPECT_TRUE(names.insert(c->fullName()).second) << c->fullName();
+        EXPECT_TRUE(ids.insert(c->id()).second) << c->fullName();
+        const ui::Rect& r = c->rect();
+        EXPECT_GE(r.x, 0) << c->fullName();
+        EXPECT_LE(r.x + r.w, frm.clientWidth()) << c->fullName();
+        EXPECT_LE(r.y + r.h, frm.clientHeight()) << c->fullName();
+    }
+    EXPECT_EQ(frm.Label(13).text(), "NULL");
+    EXPECT_EQ(frm.Label(4).text(), "FlagsAnd&Attributes:");
+    // 39 command buttons, 14 static labels.
+    int buttons = 0, labels = 0;
+    for (const auto& c : frm.controls()) {
+        buttons += c->kind() == ui::Kind::Button && c->rect().w == 1485;
+        labels += c->name() == "Label";
+    }
+    EXPECT_EQ(buttons, 39);
+    EXPECT_EQ(labels, 14);
+}
+
+TEST_F(MainWindow, ResultLineDoubleClickCopiesWithOneRetry) {
+    frm.lblResult.setText("CreateFile success");
+    frm.lblResult.dblClick();
+    EXPECT_EQ(tk.clipboard, "CreateFile success");
+    EXPECT_EQ(Count("Sleep"), 0);
+
+    tk.clipboard = "old";
+    tk.clipboardBusy = 1;
+    tk.clipboardAttempts = 0;
+    frm.lblResult.dblClick();
+    EXPECT_EQ(tk.clipboard, "CreateFile success");
+    EXPECT_EQ(tk.clipboardAttempts, 2);
+    EXPECT_EQ(Count("Sleep"), 1);
+
+    tk.clipboard = "old";
+    tk.clipboardBusy = 5;
+    tk.clipboardAttempts = 0;
+    frm.lblResult.dblClick();  // gives up quietly after the second try
+    EXPECT_EQ(tk.clipboard, "old");
+    EXPECT_EQ(tk.clipboardAttempts, 2);
+    EXPECT_EQ(Result(), "CreateFile success");
+}
+
+TEST(CharsetForCodePage, MapsTheListedCodePagesOnly) {
+    EXPECT_EQ(app::CharsetForCodePage(874), 222);
+    EXPECT_EQ(app::CharsetForCodePage(1361), 130);
+    EXPECT_EQ(app::CharsetForCodePage(20936), 134);
+    EXPECT_EQ(app::CharsetForCodePage(936), 0);
+    EXPECT_EQ(app::CharsetForCodePage(65001), 0);
+}
+
+TEST(PlaceForm, CentresAndClampsOnlyWithAnOwner) {
+    const app::Screen screen{1024, 768, 96, 96};
+    // 1024 px = 15360 twips: centred, halves to even.
+    EXPECT_EQ(app::PlaceForm(5000, 3001, nullptr, screen).left, 15360 / 2 - 2500);
+    EXPECT_EQ(app::PlaceForm(5000, 3001, nullptr, screen).top, 4260);  // 4259.5: halves to even
+    const ui::Rect small{100, 50, 2000, 1000};
+    const app::Placement p = app::PlaceForm(5000, 4000, &small, screen);
+    EXPECT_EQ(p.left, 0);
+    EXPECT_EQ(p.top, 0);
+    const app::Placement q = app::PlaceForm(20000, 20000, nullptr, screen);
+    EXPECT_LT(q.left, 0);  // no clamp without an owner
+    const ui::Rect big{3000, 2000, 8000, 6000};
+    EXPECT_EQ(app::PlaceForm(4000, 2000, &big, screen).left, 5000);
+    EXPECT_EQ(app::PlaceForm(4000, 2000, &big, screen).top, 4000);
+}
+
+TEST(GetWindowsDir, TakesTheResultsLength) {
+    sys::SimMachine m;
+    EXPECT_EQ(app::GetWindowsDir(m), "C:\\windows");
+    m.failNext("GetWindowsDirectoryA", 8);
+    EXPECT_EQ(app::GetWindowsDir(m), "");
+}
+
+}  // namespace
