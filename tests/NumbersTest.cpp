@@ -24,8 +24,9 @@ TEST(Hex64, SplitsAtTheHalvesAndPads) {
 }
 
 TEST(LargeInteger, RoundTripsAcrossTheSignAndThe32BitBoundary) {
-    for (std::int64_t v : {0LL, 1LL, -1LL, 0xFFFFFFFFLL, 0x100000000LL, -0x100000000LL,
-                           922337203685477LL, INT64_MAX, INT64_MIN}) {
+    const std::int64_t values[] = {0, 1, -1, 0xFFFFFFFFLL, 0x100000000LL, -0x100000000LL,
+                                   922337203685477LL, INT64_MAX, INT64_MIN};
+    for (std::int64_t v : values) {
         const io::LargeInteger li = io::ToLargeInteger(v);
         EXPECT_EQ(io::FromLargeInteger(li.LowPart, li.HighPart), v);
     }
