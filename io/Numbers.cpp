@@ -175,7 +175,8 @@ std::optional<std::int32_t> RoundToInt32(double value) {
 }
 
 std::int32_t SafeUBound(const std::vector<std::uint8_t>& array) {
-    return static_cast<std::int32_t>(array.size()) - 1;
+    // Read and write size Buf to at most 2^31 bytes, whose upper bound still fits.
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(array.size()) - 1);
 }
 
 }  // namespace io

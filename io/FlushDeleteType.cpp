@@ -1,0 +1,62 @@
+// "FlushFile&Buffers", "&DeleteFile" and "GetFile&Type": one call each.
+#include "app/FrmMain.h"
+#include "io/FileType.h"
+
+namespace io {
+
+std::string FileTypeName(std::int32_t value) {
+    switch (value) {
+        case 0: return "FILE_TYPE_UNKNOWN";
+        case 1: return "FILE_TYPE_DISK";
+        case 2: return "FILE_TYPE_CHAR";
+        case 3: return "FILE_TYPE_PIPE";
+        default: return std::to_string(value);
+    }
+}
+
+}  // namespace io
+
+namespace app {
+
+void FrmMain::cmdFlush_Click() {
+    Hourglass();
+    const sys::BOOL res = k.FlushFileBuffers(hFile);
+    CaptureLastError();
+    if (res == 1)
+        SetResult("FlushFileBuffers res=1");
+    else
+        SetResult("FlushFileBuffers Err=" + ErrorSuffix());
+    DefaultPointer();
+}
+
+void FrmMain::cmdDelete_Click() {
+    Hourglass();
+    // Works on the name; the handle, open or not, is left alone.
+    const sys::BOOL res = k.DeleteFileA(cboFileName.text());
+    CaptureLastError();
+    if (res != 0) {
+        lblFilePos.setText("Pos: ---");
+        lblFileSize.setText("Size: ---");
+        lblFileSize.setTooltip("");
+    }
+    if (res == 1)
+        SetResult("DeleteFile res=1");
+    else
+        SetResult("DeleteFile Err=" + ErrorSuffix());
+    DefaultPointer();
+}
+
+void FrmMain::cmdGetFileType_Click() {
+    Hourglass();
+    // FILE_TYPE_UNKNOWN is also a valid answer; only a set last error makes it a failure.
+    k.SetLastError(0);
+    const sys::DWORD type = k.GetFileType(hFile);
+    CaptureLastError();
+    if (LastDllError != 0 && type == 0)
+        SetResult("GetFileType Err=" + ErrorSuffix());
+    else
+        SetResult("GetFileType res=1   type=" + io::FileTypeName(static_cast<std::int32_t>(type)));
+    DefaultPointer();
+}
+
+}  // namespace app

@@ -1,0 +1,49 @@
+// "SetFile&Pointer" and "Set&EndOfFile".
+#include "app/FrmMain.h"
+#include "io/Numbers.h"
+#include "ui/Toolkit.h"
+
+namespace app {
+
+void FrmMain::cmdSetFilePointer_Click() {
+    // A half beyond 32 bits cannot be passed: no call, the boxes keep what was typed.
+    const std::optional<std::int32_t> low = io::RoundToInt32(io::ValueOfText(txtPosLow.text()));
+    if (!low) return SetResult("SetFilePointer Err: PosLow is out of range");
+    const std::optional<std::int32_t> rounded = io::RoundToInt32(io::ValueOfText(txtPosHigh.text()));
+    if (!rounded) return SetResult("SetFilePointer Err: PosHigh is out of range");
+    std::int32_t high = *rounded;
+
+    Hourglass();
+    SetResult("Err=---");
+    toolkit().refresh(lblResult);
+
+    // A failed move leaves the high part as passed, so the result alone cannot tell a failure
+    // from the valid low part 0xFFFFFFFF: Windows documents the last error as the judge.
+    k.SetLastError(0);
+    const sys::DWORD res = k.SetFilePointer(hFile, *low, &high, sys::w::FILE_BEGIN);
+    CaptureLastError();
+    if (res == sys::kInvalidSetFilePointer && LastDllError != 0) {
+        txtPosLow.setText("err");
+        txtPosHigh.setText("err");
+        SetResult("SetFilePointer Err=" + ErrorSuffix());
+    } else {
+        SetResult("SetFilePointer success");
+    }
+    RefreshFilePointerLabel();
+    DefaultPointer();
+}
+
+void FrmMain::cmdSetEndOfFile_Click() {
+    Hourglass();
+    SetResult("Err=---");
+    toolkit().refresh(lblResult);
+    const sys::BOOL res = k.SetEndOfFile(hFile);
+    CaptureLastError();
+    if (res == 1)
+        SetResult("SetEndOfFile res=1");
+    else
+        SetResult("SetEndOfFile Err=" + ErrorSuffix());
+    DefaultPointer();
+}
+
+}  // namespace app

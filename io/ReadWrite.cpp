@@ -1,0 +1,146 @@
+// "&Read" and "&Write": one block between the handle and Buf, through committed memory.
+#include <cstring>
+#include <new>
+
+#include "app/FrmMain.h"
+#include "io/HexView.h"
+#include "io/Numbers.h"
+#include "io/VirtualBlock.h"
+#include "ui/Toolkit.h"
+
+namespace app {
+
+namespace {
+// Buf sized to indices 0..count, all zero. The old contents go first so that a large count
+// never holds the old and the new buffer at once.
+void ResizeDiscarding(std::vector<std::uint8_t>& buf, std::size_t bytes) {
+    std::vector<std::uint8_t>().swap(buf);
+    buf.resize(bytes);
+}
+
+// Buf grown to exactly `bytes`, keeping its contents; the new bytes are zero.
+void GrowKeeping(std::vector<std::uint8_t>& buf, std::size_t bytes) {
+    buf.reserve(bytes);  // exactly this much, not the doubling of a plain resize
+    buf.resize(bytes);
+}
+}  // namespace
+
+void FrmMain::cmdRead_Click() {
+    const std::optional<std::int32_t> rounded = io::RoundToInt32(io::ValueOfText(txtCount.text()));
+    if (!rounded || *rounded <= 0) return SetResult("Err: wrong read count");
+    const std::int32_t count = *rounded;
+    const auto bytes = static_cast<std::size_t>(count);
+
+    Hourglass();
+    SetResult("Err=---");
+    toolkit().refresh(lblResult);
+    lblRWcount.setText("");
+    toolkit().refresh(lblRWcount);
+
+    io::VirtualBlock block(k);
+    const bool allocated = block.allocate(bytes);
+    CaptureLastError();
+    if (!allocated) {
+        SetResult("Err: alloc mem failed");
+        return DefaultPointer();
+    }
+    block.lock();
+    CaptureLastError();
+    k.Sleep(100);
+
+    lstHexView.clear();
+    if (io::SafeUBound(Buf) < count) {
+        try {
+            ResizeDiscarding(Buf, bytes + 1);
+        } catch (const std::bad_alloc&) {
+            // The block was had but Buf cannot hold a copy: nothing is read.
+            SetResult("Err: alloc mem failed");
+            return DefaultPointer();
+        }
+    }
+
+    sys::DWORD dwBytesRead = 0;
+    const sys::BOOL res = k.ReadFile(hFile, block.data(), static_cast<sys::DWORD>(count), &dwBytesRead);
+    CaptureLastError();
+    if (res != 0) {
+        SetResult("ReadFile res=" + std::to_string(res) + " dwBytesRead=" +
+                  std::to_string(dwBytesRead));
+        // One block move; past dwBytesRead the block is still zero, as committed.
+        std::memcpy(Buf.data(), block.data(), bytes);
+    } else {
+        SetResult("ReadFile res=0 Err=" + ErrorSuffix());
+    }
+    lblHandle.setText(io::HexNoPad(static_cast<std::uint32_t>(hFile)));
+    lblRWcount.setText("BytesRead: " + io::HexNoPad(dwBytesRead) + " (" +
+                       std::to_string(dwBytesRead) + ")");
+    if (res != 0) {
+        RefreshFilePointerLabel();
+        // Lines are made from Buf when shown. Buf only changes again by a read or a write
+        // that grows it, and both clear the view first.
+        const std::size_t shown = dwBytesRead < bytes ? dwBytesRead : bytes;
+        lstHexView.setVirtual(io::HexViewLineCount(shown), [this, shown](std::size_t line) {
+            return io::HexViewLine(Buf.data(), shown < Buf.size() ? shown : Buf.size(), line);
+        });
+    }
+    block.release();
+    CaptureLastError();
+    DefaultPointer();
+}
+
+void FrmMain::cmdWrite_Click() {
+    // A count beyond 32 bits has no meaning for WriteFile: no call, nothing written.
+    const std::optional<std::int32_t> rounded = io::RoundToInt32(io::ValueOfText(txtCount.text()));
+    if (!rounded) return SetResult("WriteFile Err: Count is out of range");
+    const std::int32_t count = *rounded;
+
+    Hourglass();
+    SetResult("Err=---");
+    toolkit().refresh(lblResult);
+    lblRWcount.setText("");
+    toolkit().refresh(lblRWcount);
+    k.Sleep(100);
+
+    if (io::SafeUBound(Buf) < count) {
+        const int answer = toolkit().msgBox("Writing ZEROS! Sure?", "Warning", ui::kYesNoQuestion);
+        if (answer == ui::kIdNo) return DefaultPointer();
+        try {
+            GrowKeeping(Buf, static_cast<std::size_t>(count) + 1);
+        } catch (const std::bad_alloc&) {
+            SetResult("Err: alloc mem failed");
+            return DefaultPointer();
+        }
+        lstHexView.clear();
+    }
+
+    // A count of 0 or below asks for no bytes, which the system refuses.
+    const std::size_t bytes = count > 0 ? static_cast<std::size_t>(count) : 0;
+    io::VirtualBlock block(k);
+    const bool allocated = block.allocate(bytes);
+    CaptureLastError();
+    if (!allocated) {
+        SetResult("Err: alloc mem failed");
+        return DefaultPointer();
+    }
+    block.lock();
+    CaptureLastError();
+    if (bytes > 0) std::memcpy(block.data(), Buf.data(), bytes);
+
+    sys::DWORD dwBytesWritten = 0;
+    const sys::BOOL res =
+        k.WriteFile(hFile, block.data(), static_cast<sys::DWORD>(bytes), &dwBytesWritten);
+    CaptureLastError();
+    // Built now: the pointer query below leaves its own last error.
+    const std::string line = res != 0 ? "WriteFile res=" + std::to_string(res) +
+                                            " dwBytesWritten=" + std::to_string(dwBytesWritten)
+                                      : "WriteFile Err=" + ErrorSuffix();
+    RefreshFilePointerLabel();
+    SetResult(line);
+    lblHandle.setText(io::HexNoPad(static_cast<std::uint32_t>(hFile)));
+    lblRWcount.setText("BytesWritten: " + io::HexNoPad(dwBytesWritten) + " (" +
+                       std::to_string(dwBytesWritten) + ")");
+    block.release();
+    CaptureLastError();
+    DefaultPointer();
+}
+
+}  // namespace app
