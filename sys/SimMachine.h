@@ -37,6 +37,16 @@ public:
     void failNext(const std::string& call, DWORD error);
     // Make every VirtualAlloc above this many bytes fail with NOT_ENOUGH_MEMORY (0 = no limit).
     void setAllocLimit(std::size_t bytes);
+    // A removable drive (a 1.44 MB FAT floppy when media is in). Without media its paths and
+    // volume queries fail with NOT_READY, while `\\.\X:` still opens.
+    void addRemovableDrive(char letter, bool withMedia = false);
+    void setMediaPresent(char letter, bool present);
+    void setVolumeSpace(char letter, std::uint64_t totalBytes, std::uint64_t freeBytes);
+    void setVolumeLabel(char letter, const std::string& label, DWORD serial);
+    // `\\.\pipe\<name>`: what is written to it is read back.
+    void addNamedPipe(const std::string& name);
+    // Raw bytes of a disk's image, e.g. "PhysicalDrive0", as sector reads return them.
+    void setDeviceBytes(const std::string& device, std::uint64_t offset, const std::string& bytes);
 
     // --- Inspection ---------------------------------------------------------------------------
     // Every Kernel call in order, as its method name ("CreateFileA", "GetLastError" excluded).
@@ -46,6 +56,8 @@ public:
     std::string currentDirectory() const;
     DWORD errorMode() const;
     std::size_t liveAllocations() const;  // VirtualAlloc blocks not yet freed
+    const std::vector<DWORD>& sleeps() const;  // every Sleep, in milliseconds, in order
+    std::string dllDirectory() const;          // as last set with SetDllDirectoryA
     std::string toString() const;         // the whole state, for failing tests
 
     // --- Kernel -------------------------------------------------------------------------------
