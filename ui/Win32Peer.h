@@ -1,0 +1,60 @@
+// Internals shared by the Win32 toolkit's files: the window record of a form and the functions
+// that make and update the child window of one control.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/Win32Toolkit.h"
+
+namespace ui {
+
+struct Win32FormPeer {
+    Win32Toolkit* kit = nullptr;
+    Form* form = nullptr;
+    HWND hwnd = nullptr;
+    HWND tooltip = nullptr;
+    int dpiX = 96, dpiY = 96;
+    bool placed = false;  // centred once, at the first show
+    // > 0 while the program itself changes a window: notifications then are not user actions.
+    int muted = 0;
+    // Modal show: the windows it disabled, and where the focus was before.
+    bool modal = false;
+    std::vector<HWND> disabled;
+    HWND focusBefore = nullptr;
+    HWND lastFocus = nullptr;  // restored when the form is activated again
+
+    int px(int twips) const { return MulDivRound(twips, dpiX); }
+    int py(int twips) const { return MulDivRound(twips, dpiY); }
+    static int MulDivRound(int twips, int dpi);
+};
+
+class Mute {
+public:
+    explicit Mute(Win32FormPeer& peer) : peer_(peer) { ++peer_.muted; }
+    ~Mute() { --peer_.muted; }
+    Mute(const Mute&) = delete;
+    Mute& operator=(const Mute&) = delete;
+
+private:
+    Win32FormPeer& peer_;
+};
+
+inline Win32FormPeer* PeerOf(const Form& form) { return static_cast<Win32FormPeer*>(form.peer); }
+
+// Win32Controls.cpp
+HWND CreateControlWindow(Win32FormPeer& peer, Control& control);
+void ApplyProp(Win32FormPeer& peer, Control& control, HWND hwnd, Prop what);
+void ApplyGeometry(Win32FormPeer& peer, Control& control, HWND hwnd);
+void SetTooltip(Win32FormPeer& peer, HWND hwnd, const std::string& text);
+std::string WindowText(HWND hwnd);
+COLORREF ResolveColor(std::uint32_t color);
+
+// Win32Window.cpp
+const char* FormWindowClass();
+LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+int WindowDpi(HWND hwnd, bool vertical);
+
+}  // namespace ui

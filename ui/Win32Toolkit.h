@@ -1,0 +1,88 @@
+// The toolkit on real Windows windows: one top-level window per form, one child window of a
+// standard or common-control class per control, made from the form's control table.
+//
+// Event rules (how window messages become control state and events):
+// - All routing is in one place (Win32Window.cpp): WM_COMMAND and WM_NOTIFY find the control by
+//   its child window id, WM_CTLCOLORSTATIC colours labels, WM_CLOSE runs Form::close().
+// - What the user did is written to the control first (userSetText, userSetValue,
+//   userSetListIndex, userSetChecked), then the event is raised (click, dblClick).
+//   EN_CHANGE / CBN_EDITCHANGE: text.  CBN_SELCHANGE: list index (and text).  LBN_SELCHANGE: list
+//   index.  BN_CLICKED: a check box's value, then onClick; a button's onClick.  STN_DBLCLK:
+//   onDblClick.  LVN_ITEMCHANGED of a check mark: userSetChecked (which raises onClick).
+// - Before a click or double click is raised, the texts of all text and combo boxes are read back
+//   from their windows, so text put in without a notification is still what handlers see.
+// - Changes made by the program (Toolkit::changed) are mirrored to the window with notifications
+//   muted: they never come back as user changes or events.
+// - Enter presses the form's default button, Escape its cancel button (IsDialogMessage in the
+//   message loop; DM_GETDEFID answers the default button's id).
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "ui/Form.h"
+#include "ui/Toolkit.h"
+
+namespace ui {
+
+struct Win32FormPeer;
+
+class Win32Toolkit : public Toolkit {
+public:
+    Win32Toolkit();
+    ~Win32Toolkit() override;
+    Win32Toolkit(const Win32Toolkit&) = delete;
+    Win32Toolkit& operator=(const Win32Toolkit&) = delete;
+
+    void create(Form& form) override;
+    void show(Form& form, bool modal) override;
+    void hide(Form& form) override;
+    void destroy(Form& form) override;
+    void captionChanged(Form& form) override;
+    void changed(Control& control, Prop what) override;
+    void refresh(Control& control) override;
+    void setMousePointer(int pointer) override;
+    int msgBox(const std::string& text, const std::string& title, std::uint32_t style) override;
+    bool clipboardClear() override;
+    bool clipboardSetText(const std::string& text) override;
+    int textWidth(const Font& font, const std::string& text) override;
+    void setIcons(Form& form, const std::string& resourceName) override;
+    void addExStyle(Form& form, std::uint32_t exStyle) override;
+    void setComboMinVisible(Control& combo, int count) override;
+    void disableTheme(Control& control) override;
+
+    // The window of a loaded form or of one of its controls; nullptr when there is none.
+    HWND window(const Form& form) const;
+    HWND window(const Control& control) const;
+    int mousePointer() const { return pointer_; }
+
+    // Runs the program's message loop until `form` is unloaded (or WM_QUIT); returns the exit code.
+    int run(Form& form);
+    // Handles every message already waiting, then returns (for tests and start-up).
+    void pumpPending();
+
+    // Shared by the window procedure and the control code.
+    HFONT font(const Font& font, int dpi);
+    int textWidthPixels(const Font& font, const std::string& text, int dpi);
+    bool dispatch(MSG& msg);  // false for WM_QUIT
+    bool isFormWindow(HWND hwnd) const;
+
+private:
+    HWND mainWindow() const;
+    HWND activeFormWindow() const;
+    void enableOthers(Win32FormPeer& modal, bool on);
+
+    std::vector<Win32FormPeer*> peers_;  // loaded forms; the first is the main window
+    std::map<std::tuple<std::string, long, int, bool>, HFONT> fonts_;
+    int pointer_ = kPointerDefault;
+};
+
+// The argument text of a Windows command line: everything after the program name (quoted or
+// not) and the blanks that follow it, unchanged.
+std::string CommandLineArguments(const std::string& commandLine);
+
+}  // namespace ui

@@ -1,0 +1,237 @@
+// The form window's procedure: the one place where window messages become control state and
+// events (rules in Win32Toolkit.h).
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "ui/Win32Peer.h"
+
+namespace ui {
+
+namespace {
+
+Win32FormPeer* PeerOf(HWND hwnd) {
+    return reinterpret_cast<Win32FormPeer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+// Texts typed or put in without a notification reach the controls before any handler runs.
+void ReadBackTexts(Win32FormPeer& peer) {
+    for (const auto& c : peer.form->controls()) {
+        if (c->kind() != Kind::TextBox && c->kind() != Kind::ComboBox) continue;
+        HWND h = GetDlgItem(peer.hwnd, c->id());
+        if (!h) continue;
+        std::string t = WindowText(h);
+        if (t != c->text()) c->userSetText(std::move(t));
+    }
+}
+
+std::string ComboItem(HWND combo, int index) {
+    LRESULT n = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (n == CB_ERR) return "";
+    std::string s(static_cast<std::size_t>(n) + 1, '\0');
+    n = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(s.data()));
+    s.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return s;
+}
+
+void Press(Win32FormPeer& peer, Control* button) {
+    if (!button || !button->enabled() || !button->visible()) return;
+    ReadBackTexts(peer);
+    button->click();
+}
+
+void OnCommand(Win32FormPeer& peer, int id, int code, HWND from) {
+    Control* c = peer.form->findById(id);
+    if (!c) {
+        // Enter with no default id, and Escape, as the dialog manager reports them.
+        if (id == IDOK) Press(peer, peer.form->defaultButton);
+        if (id == IDCANCEL) Press(peer, peer.form->cancelButton);
+        return;
+    }
+    if (peer.muted > 0) return;
+    switch (c->kind()) {
+        case Kind::Button:
+            if (code == BN_CLICKED) Press(peer, c);
+            break;
+        case Kind::CheckBox:
+            if (code == BN_CLICKED) {
+                c->userSetValue(SendMessageA(from, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+                ReadBackTexts(peer);
+                c->click();
+            }
+            break;
+        case Kind::TextBox:
+            if (code == EN_CHANGE) c->userSetText(WindowText(from));
+            break;
+        case Kind::ComboBox:
+            if (code == CBN_EDITCHANGE) c->userSetText(WindowText(from));
+            if (code == CBN_SELCHANGE) {
+                int i = static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0));
+                c->userSetListIndex(i);
+                // The edit part shows the item only after this notification: take it from the list.
+                if (i >= 0) c->userSetText(ComboItem(from, i));
+            }
+            break;
+        case Kind::DropDownList:
+            if (code == CBN_SELCHANGE)
+                c->userSetListIndex(static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
+            break;
+        case Kind::ListBox:
+            if (code == LBN_SELCHANGE)
+                c->userSetListIndex(static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
+            break;
+        case Kind::Label:
+            if (code == STN_DBLCLK) {
+                ReadBackTexts(peer);
+                c->dblClick();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT OnNotify(Win32FormPeer& peer, NMHDR* nm) {
+    Control* c = peer.form->findById(static_cast<int>(nm->idFrom));
+    if (!c) return 0;
+    if (c->kind() == Kind::VirtualList && nm->code == LVN_GETDISPINFOA) {
+        // Asked only for lines on screen: a long list costs what is shown.
+        LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(nm)->item;
+        if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0)
+            lstrcpynA(it.pszText, c->itemText(static_cast<std::size_t>(it.iItem)).c_str(),
+                      it.cchTextMax);
+        return 0;
+    }
+    if (c->kind() == Kind::VirtualList && nm->code == LVN_GETDISPINFOW) {
+        LVITEMW& it = reinterpret_cast<NMLVDISPINFOW*>(nm)->item;
+        if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
+            std::string s = c->itemText(static_cast<std::size_t>(it.iItem));
+            int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()),
+                                        it.pszText, it.cchTextMax - 1);
+            it.pszText[n] = L'\0';
+        }
+        return 0;
+    }
+    if (c->kind() == Kind::CheckList && nm->code == LVN_ITEMCHANGED && peer.muted == 0) {
+        auto* lv = reinterpret_cast<NMLISTVIEW*>(nm);
+        if (!(lv->uChanged & LVIF_STATE) || lv->iItem < 0) return 0;
+        if ((lv->uNewState & LVIS_SELECTED) && !(lv->uOldState & LVIS_SELECTED))
+            c->userSetListIndex(lv->iItem);
+        UINT oldImage = lv->uOldState & LVIS_STATEIMAGEMASK;
+        UINT newImage = lv->uNewState & LVIS_STATEIMAGEMASK;
+        // Image 0 -> 1 is the list giving a new item its box, not a user's check.
+        if (oldImage != 0 && newImage != oldImage)
+            c->userSetChecked(lv->iItem, newImage == INDEXTOSTATEIMAGEMASK(2));
+    }
+    return 0;
+}
+
+LRESULT OnCtlColorStatic(Win32FormPeer& peer, HDC dc, HWND child) {
+    Control* c = peer.form->findById(GetDlgCtrlID(child));
+    if (!c || (c->kind() != Kind::Label && c->kind() != Kind::CheckBox)) return -1;
+    SetTextColor(dc, ResolveColor(c->foreColor()));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+// Fonts and positions follow the monitor when the window moves to one of another density.
+void OnDpiChanged(Win32FormPeer& peer, int dpi, const RECT* suggested) {
+    peer.dpiX = peer.dpiY = dpi;
+    for (const auto& c : peer.form->controls()) {
+        HWND h = GetDlgItem(peer.hwnd, c->id());
+        if (!h) continue;
+        ApplyProp(peer, *c, h, Prop::Font);
+        ApplyGeometry(peer, *c, h);
+    }
+    SetWindowPos(peer.hwnd, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+const char* FormWindowClass() {
+    static const char* name = [] {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = FormWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+        wc.lpszClassName = "HandlebenchForm";
+        RegisterClassExA(&wc);
+        return "HandlebenchForm";
+    }();
+    return name;
+}
+
+int WindowDpi(HWND hwnd, bool vertical) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpi && hwnd) {
+        UINT dpi = getDpi(hwnd);
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    HDC dc = GetDC(hwnd);
+    int dpi = GetDeviceCaps(dc, vertical ? LOGPIXELSY : LOGPIXELSX);
+    ReleaseDC(hwnd, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+    Win32FormPeer* peer = PeerOf(hwnd);
+    if (!peer) return DefWindowProcA(hwnd, msg, wp, lp);
+    switch (msg) {
+        case WM_COMMAND:
+            OnCommand(*peer, LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(*peer, reinterpret_cast<NMHDR*>(lp));
+        case WM_CTLCOLORSTATIC: {
+            LRESULT r = OnCtlColorStatic(*peer, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+            if (r != -1) return r;
+            break;
+        }
+        case DM_GETDEFID:
+            if (Control* d = peer->form->defaultButton) return MAKELRESULT(d->id(), DC_HASDEFID);
+            return 0;
+        case WM_SETCURSOR:
+            if (peer->kit->mousePointer() == kPointerHourglass) {
+                SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+                return TRUE;
+            }
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND f = GetFocus();
+                if (f && IsChild(hwnd, f)) peer->lastFocus = f;
+            } else {
+                HWND f = peer->lastFocus;
+                if (!f || !IsWindow(f) || !IsWindowEnabled(f) || !IsWindowVisible(f))
+                    f = GetNextDlgTabItem(hwnd, nullptr, FALSE);
+                if (f) SetFocus(f);
+            }
+            return 0;
+        case WM_CLOSE:
+            // Form_QueryClose decides; an unload destroys this window (and may free the peer).
+            peer->form->close();
+            return 0;
+        case 0x02E0:  // WM_DPICHANGED
+            OnDpiChanged(*peer, HIWORD(wp), reinterpret_cast<const RECT*>(lp));
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+}  // namespace ui
