@@ -32,7 +32,7 @@ TEST(ErrorSuffix, NamesCodesAndFallsBackToSignedDecimal) {
         {0x80310002u, "0x80310002  (FVE_E_NO_TPM_BIOS)"},
         {0x8031002Fu, "0x8031002F  (-2144272337)"},
         {0x803100D8u, "0x803100D8  (FVE_E_PROTECTION_CANNOT_BE_DISABLED)"},
-        {0x803100D9u, "0x803100D9  (-2144271143)"},
+        {0x803100D9u, "0x803100D9  (-2144272167)"},
         {0x80070005u, "0x80070005  (-2147024891)"},
         {0xC0000005u, "0xC0000005  (-1073741819)"},
         {0xFFFFFFFFu, "0xFFFFFFFF  (-1)"},
