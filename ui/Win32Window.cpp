@@ -151,6 +151,21 @@ void OnDpiChanged(Win32FormPeer& peer, int dpi, const RECT* suggested) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// WM_NEXTDLGCTL: to the given window, or to the next (wp 0) or previous tab stop.
+void NextControl(HWND form, WPARAM wp, bool given) {
+    HWND target = reinterpret_cast<HWND>(wp);
+    if (!given) {
+        HWND from = GetFocus();
+        // The focus may sit in a part of a control (the edit of a combo box).
+        while (from && GetParent(from) != form) from = IsChild(form, from) ? GetParent(from) : nullptr;
+        target = GetNextDlgTabItem(form, from, wp != 0);
+    }
+    if (!target) return;
+    SetFocus(target);
+    if (SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(target, EM_SETSEL, 0, -1);
+}
+
 }  // namespace
 
 const char* FormWindowClass() {
@@ -220,6 +235,11 @@ LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                     f = GetNextDlgTabItem(hwnd, nullptr, FALSE);
                 if (f) SetFocus(f);
             }
+            return 0;
+        case WM_NEXTDLGCTL:
+            // The dialog manager moves the focus with this message (Tab, a label's mnemonic);
+            // only dialog windows' own procedure would answer it.
+            NextControl(hwnd, wp, LOWORD(lp) != 0);
             return 0;
         case WM_CLOSE:
             // Form_QueryClose decides; an unload destroys this window (and may free the peer).
