@@ -671,6 +671,10 @@ Handle SimMachine::CreateFileA(const std::string& fileName, DWORD desiredAccess,
     };
     if (creationDisposition < w::CREATE_NEW || creationDisposition > w::TRUNCATE_EXISTING)
         return fail(err::INVALID_PARAMETER);
+    // Truncating asks for the GENERIC_WRITE bit itself, checked before the name is looked at
+    // (Wine truncates anyway).
+    if (creationDisposition == w::TRUNCATE_EXISTING && !(desiredAccess & w::GENERIC_WRITE))
+        return fail(err::INVALID_PARAMETER);
     Target t;
     if (DWORD e = parseName(s, fileName, t)) return fail(e);
 
