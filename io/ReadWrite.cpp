@@ -11,13 +11,6 @@
 namespace app {
 
 namespace {
-// Buf sized to indices 0..count, all zero. The old contents go first so that a large count
-// never holds the old and the new buffer at once.
-void ResizeDiscarding(std::vector<std::uint8_t>& buf, std::size_t bytes) {
-    std::vector<std::uint8_t>().swap(buf);
-    buf.resize(bytes);
-}
-
 // Buf grown to exactly `bytes`, keeping its contents; the new bytes are zero.
 void GrowKeeping(std::vector<std::uint8_t>& buf, std::size_t bytes) {
     buf.reserve(bytes);  // exactly this much, not the doubling of a plain resize
@@ -49,9 +42,14 @@ void FrmMain::cmdRead_Click() {
     k.Sleep(100);
 
     lstHexView.clear();
-    if (io::SafeUBound(Buf) < count) {
+    // Buf is resized to indices 0..count, all zero, discarding its bytes. The old buffer goes
+    // first so that a large count never holds both; the new one is only reserved here and
+    // filled below, by the copy or with zeros, so its bytes are written once, not twice.
+    const bool resized = io::SafeUBound(Buf) < count;
+    if (resized) {
         try {
-            ResizeDiscarding(Buf, bytes + 1);
+            std::vector<std::uint8_t>().swap(Buf);
+            Buf.reserve(bytes + 1);
         } catch (const std::bad_alloc&) {
             // The block was had but Buf cannot hold a copy: nothing is read.
             SetResult("Err: alloc mem failed");
@@ -66,9 +64,15 @@ void FrmMain::cmdRead_Click() {
         SetResult("ReadFile res=" + std::to_string(res) + " dwBytesRead=" +
                   std::to_string(dwBytesRead));
         // One block move; past dwBytesRead the block is still zero, as committed.
-        std::memcpy(Buf.data(), block.data(), bytes);
+        if (resized) {
+            Buf.assign(block.data(), block.data() + bytes);
+            Buf.push_back(0);
+        } else {
+            std::memcpy(Buf.data(), block.data(), bytes);
+        }
     } else {
         SetResult("ReadFile res=0 Err=" + ErrorSuffix());
+        if (resized) Buf.resize(bytes + 1);
     }
     lblHandle.setText(io::HexNoPad(static_cast<std::uint32_t>(hFile)));
     lblRWcount.setText("BytesRead: " + io::HexNoPad(dwBytesRead) + " (" +
