@@ -239,11 +239,17 @@ void Win32Toolkit::setMousePointer(int pointer) {
     // Shown at once: the slow call that follows handles no messages.
     if (pointer == kPointerHourglass) {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-    } else {
-        POINT pt;
-        GetCursorPos(&pt);
-        SetCursorPos(pt.x, pt.y);  // makes the window under the pointer set its own cursor
+        return;
     }
+    // Back to the cursor of whatever of ours is under the pointer, without waiting for a move.
+    POINT pt;
+    if (!GetCursorPos(&pt)) return;
+    HWND under = WindowFromPoint(pt);
+    DWORD pid = 0;
+    if (!under || (GetWindowThreadProcessId(under, &pid), pid != GetCurrentProcessId())) return;
+    LRESULT hit = SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+    SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+                 MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
 }
 
 int Win32Toolkit::msgBox(const std::string& text, const std::string& title,
