@@ -29,6 +29,12 @@ Fn SystemFunction(const char* dll, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(m, name)));
 }
 
+bool IsMonospacedFace(const std::string& name) {
+    for (const char* face : {"Courier New", "Courier", "Consolas", "Lucida Console", "Fixedsys"})
+        if (lstrcmpiA(name.c_str(), face) == 0) return true;
+    return false;
+}
+
 constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                              WS_CLIPCHILDREN;
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -290,6 +296,9 @@ HFONT Win32Toolkit::font(const Font& f, int dpi) {
     lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = static_cast<BYTE>(f.charset);
     lstrcpynA(lf.lfFaceName, f.name.c_str(), LF_FACESIZE);
+    // Where a monospaced face is missing (Wine), the font mapper still has to pick a monospaced
+    // one: column-aligned lists depend on it.
+    if (IsMonospacedFace(f.name)) lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     HFONT h = CreateFontIndirectA(&lf);
     fonts_.emplace(key, h);
     return h;
