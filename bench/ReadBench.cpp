@@ -163,7 +163,8 @@ struct Figures {
 int main(int argc, char** argv) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    std::string dir = argc > 1 ? argv[1] : std::string(temp) + "hb_bench_read";
+    const std::string dir =
+        argc > 1 && argv[1][0] != '\0' ? argv[1] : std::string(temp) + "hb_bench_read";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     CreateDirectoryA(dir.c_str(), nullptr);
 
@@ -172,10 +173,20 @@ int main(int argc, char** argv) {
     const std::size_t sizes[] = {std::size_t(1) << 20, std::size_t(64) << 20,
                                  std::size_t(512) << 20};
 
-    std::vector<std::string> files;
+    // The files go on every way out.
+    struct Cleanup {
+        std::vector<std::string> files;
+        std::string dir;
+        ~Cleanup() {
+            for (const std::string& f : files) DeleteFileA(f.c_str());
+            RemoveDirectoryA(dir.c_str());
+        }
+    } cleanup{{}, dir};
+    std::vector<std::string>& files = cleanup.files;
     for (std::size_t s : sizes) {
         files.push_back(dir + "\\read" + std::to_string(s >> 20) + "MiB.bin");
         if (!MakeFile(files.back(), s)) {
+            // A half-written file is still removed by the clean-up.
             std::fprintf(stderr, "cannot write %s\n", files.back().c_str());
             return 1;
         }
@@ -253,9 +264,6 @@ int main(int argc, char** argv) {
         }
         table.push_back(fig);
     }
-
-    for (const std::string& f : files) DeleteFileA(f.c_str());
-    RemoveDirectoryA(dir.c_str());
 
     std::printf("Read benchmark: %d runs per figure, median; times in ms; idle peak working set "
                 "%.1f MiB\n",

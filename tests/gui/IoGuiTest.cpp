@@ -124,6 +124,7 @@ TEST_F(IoGui, ReadShowsTheDumpInTheListView) {
     EXPECT_EQ(text("lblResult"), "ReadFile res=1 dwBytesRead=0");
     EXPECT_EQ(text("lblRWcount"), "BytesRead: 0x0 (0)");
     EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    press("cmdCloseHandle");  // before the file goes
 }
 
 TEST_F(IoGui, WritingZerosAsksAndBothAnswersDoWhatTheySay) {
@@ -143,6 +144,7 @@ TEST_F(IoGui, WritingZerosAsksAndBothAnswersDoWhatTheySay) {
     EXPECT_FALSE(writeAnswering(IDYES));  // Buf holds 16 bytes now: no question
     EXPECT_EQ(text("lblResult"), "WriteFile res=1 dwBytesWritten=16");
     EXPECT_EQ(SizeOf(file.path()), 32);
+    press("cmdCloseHandle");
 }
 
 // The handlers against kernel32 itself, on real files; the window is headless here.
@@ -194,6 +196,7 @@ TEST_F(Win32Io, ReadOfAHundredByteFileThenAtItsEnd) {
     EXPECT_EQ(frm->lblRWcount.text(), "BytesRead: 0x0 (0)");
     EXPECT_EQ(frm->lstHexView.count(), 0u);
     EXPECT_EQ(frm->lblFilePos.text(), "Pos: 0x64 (100)");
+    frm->cmdCloseHandle.click();  // before the file goes
 }
 
 TEST_F(Win32Io, ReadAfterAFailedOpen) {
@@ -223,6 +226,7 @@ TEST_F(Win32Io, WriteAndEndOfFileThroughAReadOnlyHandle) {
     EXPECT_EQ(result(), UnderWine() ? "SetEndOfFile Err=87  (INVALID_PARAMETER)"
                                     : "SetEndOfFile Err=5  (ACCESS_DENIED)");
     EXPECT_EQ(SizeOf(file.path()), 3);
+    frm->cmdCloseHandle.click();
 }
 
 TEST_F(Win32Io, DeleteOfAFileOpenWithoutShareDelete) {
@@ -272,7 +276,7 @@ TEST_F(Win32Io, FileTypeAndFlushOfADiskFile) {
     EXPECT_EQ(result(), "GetFileType res=1   type=FILE_TYPE_DISK");
     frm->cmdFlush.click();
     EXPECT_EQ(result(), "FlushFileBuffers Err=5  (ACCESS_DENIED)");
-    frm->cmdCloseHandle.click();
+    frm->cmdCloseHandle.click();  // before the file goes
     frm->cmdGetFileType.click();
     EXPECT_EQ(result(), "GetFileType Err=6  (INVALID_HANDLE)");
 }
