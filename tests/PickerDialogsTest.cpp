@@ -84,8 +84,14 @@ protected:
 TEST_F(Pickers, AreMadeAtFirstUseThenOnlyHidden) {
     EXPECT_EQ(frm.frmAccess, nullptr);
     EXPECT_EQ(frm.frmFlagsAndAttributes, nullptr);
+    // Fresh: nothing checked, a zero value.
     Access("0x00000000", {}, Leave::Cancel);
+    EXPECT_EQ(seen.checked, Names{});
+    EXPECT_EQ(seen.value, "0x00000000");
+    EXPECT_FALSE(seen.exitOK);
     Flags("0x00000000", {}, Leave::Cancel);
+    EXPECT_EQ(seen.checked, Names{});
+    EXPECT_EQ(seen.value, "0x00000000");
     ASSERT_NE(frm.frmAccess, nullptr);
     ASSERT_NE(frm.frmFlagsAndAttributes, nullptr);
     struct Row {
@@ -128,16 +134,6 @@ TEST_F(Pickers, AreMadeAtFirstUseThenOnlyHidden) {
     const app::FrmAccess* first = frm.frmAccess.get();
     Access("0x00000000", {}, Leave::OK);
     EXPECT_EQ(frm.frmAccess.get(), first);
-}
-
-TEST_F(Pickers, FreshDialogsStartUncheckedWithAZeroValue) {
-    Access("0x00000000", {}, Leave::Cancel);
-    EXPECT_EQ(seen.checked, Names{});
-    EXPECT_EQ(seen.value, "0x00000000");
-    EXPECT_FALSE(seen.exitOK);
-    Flags("0x00000000", {}, Leave::Cancel);
-    EXPECT_EQ(seen.checked, Names{});
-    EXPECT_EQ(seen.value, "0x00000000");
 }
 
 TEST_F(Pickers, EachItemAloneGivesItsValueInTenCharacters) {
