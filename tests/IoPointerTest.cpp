@@ -222,14 +222,6 @@ TEST_F(HandleCalls, SuccessfulDeleteResetsTheLabelsAndLeavesTheHandleOpen) {
     EXPECT_EQ(Result(), "GetFileType res=1   type=FILE_TYPE_DISK");
 }
 
-TEST_F(HandleCalls, DeleteOfTheOpenFileWithShareDeleteSucceeds) {
-    m.addFile("C:\\sd.bin", "x");
-    Open("C:\\sd.bin", "0x80000000", 1 | 2 | 4);
-    frm.cmdDelete.click();
-    EXPECT_EQ(Result(), "DeleteFile res=1");
-    EXPECT_EQ(frm.lblFilePos.text(), "Pos: ---");
-}
-
 // --- GetFileType ----------------------------------------------------------------------------
 
 TEST_F(HandleCalls, FileTypeOfWhatTheHandleIs) {

@@ -153,20 +153,6 @@ TEST_F(PositionSize, PositionLabelShowsPositionOrTheQuerysError) {
     EXPECT_EQ(frm.lblFilePos.text(), "Pos: Error 6 (INVALID_HANDLE)");
 }
 
-TEST_F(PositionSize, ThePointerQueryIsAMoveByZeroFromTheCurrentPosition) {
-    m.addFile("C:\\q.bin", std::string(50, 'q'));
-    OpenSize("C:\\q.bin");
-    std::int64_t pos = -1;
-    m.SetFilePointer(frm.hFile, 20, nullptr, 0);
-    ASSERT_TRUE(frm.GetFilePointer(frm.hFile, pos));
-    EXPECT_EQ(pos, 20);
-    ASSERT_TRUE(frm.GetFilePointer(frm.hFile, pos));
-    EXPECT_EQ(pos, 20);
-    EXPECT_FALSE(frm.GetFilePointer(-1, pos));
-    EXPECT_EQ(pos, 0);
-    EXPECT_EQ(frm.LastDllError, 6);
-}
-
 // Which labels change after which event. Before each step both labels are marked; a step
 // that must not touch a label finds the mark still there.
 TEST_F(PositionSize, LabelRefreshTable) {

@@ -199,16 +199,6 @@ TEST_F(Win32Io, ReadOfAHundredByteFileThenAtItsEnd) {
     frm->cmdCloseHandle.click();  // before the file goes
 }
 
-TEST_F(Win32Io, ReadAfterAFailedOpen) {
-    frm->cboFileName.setText("C:\\hb-no-such-dir\\x.bin");
-    frm->txtAccess.setText("0x80000000");
-    frm->cmdCreateFile.click();
-    ASSERT_EQ(frm->hFile, -1);
-    read("512");
-    EXPECT_EQ(result(), "ReadFile res=0 Err=6  (INVALID_HANDLE)");
-    EXPECT_EQ(frm->lblHandle.text(), "0xFFFFFFFF");
-}
-
 TEST_F(Win32Io, WriteAndEndOfFileThroughAReadOnlyHandle) {
     TempFile file("hb-io-ro.bin", "abc");
     open(file.path(), "0x80000000");
