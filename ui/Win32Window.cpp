@@ -157,7 +157,8 @@ void NextControl(HWND form, WPARAM wp, bool given) {
     if (!given) {
         HWND from = GetFocus();
         // The focus may sit in a part of a control (the edit of a combo box).
-        while (from && GetParent(from) != form) from = IsChild(form, from) ? GetParent(from) : nullptr;
+        while (from && GetParent(from) != form)
+            from = IsChild(form, from) ? GetParent(from) : nullptr;
         target = GetNextDlgTabItem(form, from, wp != 0);
     }
     if (!target) return;
@@ -212,7 +213,8 @@ LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_NOTIFY:
             return OnNotify(*peer, reinterpret_cast<NMHDR*>(lp));
         case WM_CTLCOLORSTATIC: {
-            LRESULT r = OnCtlColorStatic(*peer, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+            LRESULT r =
+                OnCtlColorStatic(*peer, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
             if (r != -1) return r;
             break;
         }

@@ -130,7 +130,8 @@ TEST_F(MainWindow, FontsAreTheDesignFonts) {
     for (const auto& c : frm->controls()) {
         if (c->kind() == Kind::Frame) continue;  // a rule: no text, no font
         SCOPED_TRACE(c->fullName());
-        HFONT f = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(hwnd, c->id()), WM_GETFONT, 0, 0));
+        auto f = reinterpret_cast<HFONT>(
+            SendMessageA(GetDlgItem(hwnd, c->id()), WM_GETFONT, 0, 0));
         ASSERT_NE(f, nullptr);
         LOGFONTA lf{};
         ASSERT_EQ(GetObjectA(f, sizeof lf, &lf), static_cast<int>(sizeof lf));
@@ -143,21 +144,23 @@ TEST_F(MainWindow, FontsAreTheDesignFonts) {
     }
 }
 
+struct FindTooltip {
+    HWND form, found;
+};
+
+// A named stdcall function: a lambda cannot be one in the 32-bit build.
+BOOL CALLBACK MatchTooltip(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<FindTooltip*>(lp);
+    if (GetWindow(h, GW_OWNER) == f->form && ClassOf(h) == TOOLTIPS_CLASSA) {
+        f->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND TooltipOf(HWND form) {
-    struct Find {
-        HWND form, found;
-    } find{form, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(lp);
-            if (GetWindow(h, GW_OWNER) == f->form && ClassOf(h) == TOOLTIPS_CLASSA) {
-                f->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
+    FindTooltip find{form, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchTooltip, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
 
@@ -185,7 +188,8 @@ TEST_F(MainWindow, EveryButtonHasItsTooltip) {
         EXPECT_EQ(TipText(tt, hwnd, GetDlgItem(hwnd, c->id())), c->tooltip()) << c->fullName();
     }
     EXPECT_GT(buttons, 30);
-    EXPECT_EQ(TipText(tt, hwnd, item("cmdCreateFile")), "FileName must be an existing Win32 object");
+    EXPECT_EQ(TipText(tt, hwnd, item("cmdCreateFile")),
+              "FileName must be an existing Win32 object");
 }
 
 TEST_F(MainWindow, TooltipFollowsTheProgramIncludingToEmpty) {

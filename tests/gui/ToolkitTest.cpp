@@ -66,11 +66,12 @@ protected:
     // Runs `step` from inside the next modal loop, once the dialog is up.
     static void DuringModal(std::function<void()> step) {
         pending() = std::move(step);
-        SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            auto s = std::move(pending());
-            if (s) s();
-        });
+        SetTimer(nullptr, 0, 10, RunPending);
+    }
+    static void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        auto step = std::move(pending());
+        if (step) step();
     }
     static std::function<void()>& pending() {
         static std::function<void()> p;
@@ -236,7 +237,8 @@ TEST_F(MainWindow, SavesAScreenshotWhenAsked) {
     if (!path || !*path) GTEST_SKIP() << "HB_SCREENSHOT not set";
     ShowWindow(hwnd, SW_SHOWNORMAL);
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     for (int i = 0; i < 20; ++i) {
         kit.pumpPending();
         Sleep(25);
