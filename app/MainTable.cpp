@@ -53,7 +53,7 @@ const std::vector<ui::ControlSpec>& MainControlTable() {
         {"lblFileSize", -1, Kind::Label, "---", {3900, 3150, 2160, 255}},
         {"lblFilePos", -1, Kind::Label, "Pos:", {6120, 3150, 3300, 255}},
         {"fraVline", -1, Kind::Frame, "", {9480, 3060, 45, 3705}},
-        {"Label", 8, Kind::Label, "Need a Path:", {kCR, 3300, 1485, 255}},
+        {"Label", 8, Kind::Label, "Need a Path:", {kCR, 3285, 1485, 240}},
 
         // Handle I/O.
         Btn("cmdRead", -1, "&Read", kC0, 3540,

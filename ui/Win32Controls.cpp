@@ -64,8 +64,11 @@ void FitColumn(HWND hwnd) {
     RECT rc;
     GetClientRect(hwnd, &rc);
     int w = rc.right - rc.left;
-    // Leave room for the scroll bar so that no horizontal one appears with it.
-    if (!(GetWindowLongA(hwnd, GWL_STYLE) & WS_VSCROLL)) w -= GetSystemMetrics(SM_CXVSCROLL);
+    // Leave room for a scroll bar the items will need, so that no horizontal one appears with
+    // it; a list that fits keeps its whole width for the text.
+    const bool willScroll = ListView_GetItemCount(hwnd) > ListView_GetCountPerPage(hwnd);
+    if (willScroll && !(GetWindowLongA(hwnd, GWL_STYLE) & WS_VSCROLL))
+        w -= GetSystemMetrics(SM_CXVSCROLL);
     ListView_SetColumnWidth(hwnd, 0, w > 0 ? w : 0);
 }
 
