@@ -3,10 +3,8 @@
 // reports the median times and the peak working set. Not a test: it prints a table.
 //
 // Usage: hb_bench_read [directory for the temporary files] [runs per figure]
-#include "sys/Kernel.h"
-
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,13 +15,16 @@
 #include <vector>
 
 #include "app/FrmMain.h"
+#include "sys/Kernel.h"
 #include "ui/Headless.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -41,7 +42,7 @@ std::size_t PeakWorkingSet() {
 // The real kernel, with the time spent in the handler's fixed 100 ms pause measured, so the
 // work of the click can be told from its deliberate wait.
 class TimedKernel : public sys::Kernel {
-public:
+  public:
     explicit TimedKernel(sys::Kernel& k) : k_(k) {}
     Clock::duration slept{};
 
@@ -70,8 +71,8 @@ public:
         return k_.DeviceIoControl(h, c, i, is, o, os, r);
     }
     sys::DWORD GetDriveTypeA(const std::string& p) override { return k_.GetDriveTypeA(p); }
-    sys::BOOL GetDiskFreeSpaceA(const std::string& p, sys::DWORD* a, sys::DWORD* b,
-                                sys::DWORD* c, sys::DWORD* d) override {
+    sys::BOOL GetDiskFreeSpaceA(const std::string& p, sys::DWORD* a, sys::DWORD* b, sys::DWORD* c,
+                                sys::DWORD* d) override {
         return k_.GetDiskFreeSpaceA(p, a, b, c, d);
     }
     sys::BOOL GetDiskFreeSpaceExA(const std::string& p, std::uint64_t* a, std::uint64_t* b,
@@ -79,8 +80,7 @@ public:
         return k_.GetDiskFreeSpaceExA(p, a, b, c);
     }
     sys::BOOL GetVolumeInformationA(const std::string& p, char* a, sys::DWORD b, sys::DWORD* c,
-                                    sys::DWORD* d, sys::DWORD* e, char* f,
-                                    sys::DWORD g) override {
+                                    sys::DWORD* d, sys::DWORD* e, char* f, sys::DWORD g) override {
         return k_.GetVolumeInformationA(p, a, b, c, d, e, f, g);
     }
     sys::BOOL GetVolumePathNameA(const std::string& p, char* a, sys::DWORD b) override {
@@ -114,7 +114,7 @@ public:
         return k_.SetCurrentDirectoryA(p);
     }
 
-private:
+  private:
     sys::Kernel& k_;
 };
 
@@ -138,8 +138,8 @@ bool MakeFile(const std::string& path, std::size_t bytes) {
 // block is: allocation, read and release are all timed. With lock, the block is also locked
 // as the handler locks its own (under Wine that faults the pages in before the read).
 double BareRead(const std::string& path, std::size_t count, bool lock = false) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     const auto t0 = Clock::now();
     void* p = VirtualAlloc(nullptr, count, MEM_COMMIT, PAGE_READWRITE);
     if (lock) VirtualLock(p, count);
@@ -265,28 +265,31 @@ int main(int argc, char** argv) {
         table.push_back(fig);
     }
 
-    std::printf("Read benchmark: %d runs per figure, median; times in ms; idle peak working set "
-                "%.1f MiB\n",
-                runs, double(idle) / (1 << 20));
-    std::printf("%-8s %9s %9s %9s %6s %9s %6s %6s %9s %7s %13s %7s\n", "count", "bare",
-                "bare+lk", "click", "ratio", "work", "ratio", "vs lk", "1st clk", "lines",
-                "peak growth", "x count");
+    std::printf(
+        "Read benchmark: %d runs per figure, median; times in ms; idle peak working set "
+        "%.1f MiB\n",
+        runs, double(idle) / (1 << 20));
+    std::printf("%-8s %9s %9s %9s %6s %9s %6s %6s %9s %7s %13s %7s\n", "count", "bare", "bare+lk",
+                "click", "ratio", "work", "ratio", "vs lk", "1st clk", "lines", "peak growth",
+                "x count");
     bool goals = true;
     for (const Figures& f : table) {
         const double ratioWork = f.work / f.bare;
         const double growth = double(f.peakGrowth) / double(f.count);
-        std::printf("%4zu MiB %9.1f %9.1f %9.1f %6.2f %9.1f %6.2f %6.2f %9.1f %7.3f %9.1f MiB %7.2f\n",
-                    f.count >> 20, f.bare, f.locked, f.click, f.click / f.bare, f.work, ratioWork,
-                    f.work / f.locked, f.first, f.lines, double(f.peakGrowth) / (1 << 20), growth);
+        std::printf(
+            "%4zu MiB %9.1f %9.1f %9.1f %6.2f %9.1f %6.2f %6.2f %9.1f %7.3f %9.1f MiB %7.2f\n",
+            f.count >> 20, f.bare, f.locked, f.click, f.click / f.bare, f.work, ratioWork,
+            f.work / f.locked, f.first, f.lines, double(f.peakGrowth) / (1 << 20), growth);
         if (f.count >= (std::size_t(64) << 20) && ratioWork > 1.3) goals = false;
         if (growth > 2.1) goals = false;
     }
-    std::printf("bare: ReadFile into a fresh VirtualAlloc block; bare+lk: the same block locked "
-                "first, as the handler's is\n"
-                "click: the whole click, its fixed 100 ms pause included, plus 20 lines made; "
-                "work: click less the pause\n"
-                "ratio: click or work / bare; vs lk: work / bare+lk; 1st clk: the click that "
-                "sizes Buf\n");
+    std::printf(
+        "bare: ReadFile into a fresh VirtualAlloc block; bare+lk: the same block locked "
+        "first, as the handler's is\n"
+        "click: the whole click, its fixed 100 ms pause included, plus 20 lines made; "
+        "work: click less the pause\n"
+        "ratio: click or work / bare; vs lk: work / bare+lk; 1st clk: the click that "
+        "sizes Buf\n");
     std::printf("goals (work / bare <= 1.3 from 64 MiB, peak growth <= 2.1 x count): %s\n",
                 goals ? "met" : "missed");
     return 0;

@@ -6,11 +6,16 @@ namespace io {
 
 std::string FileTypeName(std::int32_t value) {
     switch (value) {
-        case 0: return "FILE_TYPE_UNKNOWN";
-        case 1: return "FILE_TYPE_DISK";
-        case 2: return "FILE_TYPE_CHAR";
-        case 3: return "FILE_TYPE_PIPE";
-        default: return std::to_string(value);
+        case 0:
+            return "FILE_TYPE_UNKNOWN";
+        case 1:
+            return "FILE_TYPE_DISK";
+        case 2:
+            return "FILE_TYPE_CHAR";
+        case 3:
+            return "FILE_TYPE_PIPE";
+        default:
+            return std::to_string(value);
     }
 }
 

@@ -12,7 +12,9 @@ std::string NiceChar(std::uint8_t b) {
     return IsDotted(b) ? std::string(".") : std::string(1, static_cast<char>(b));
 }
 
-std::size_t HexViewLineCount(std::size_t n) { return n / kBytesPerLine + (n % kBytesPerLine != 0); }
+std::size_t HexViewLineCount(std::size_t n) {
+    return n / kBytesPerLine + (n % kBytesPerLine != 0);
+}
 
 std::string HexViewLine(const std::uint8_t* data, std::size_t n, std::size_t line) {
     if (line >= HexViewLineCount(n)) return {};

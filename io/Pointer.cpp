@@ -9,7 +9,8 @@ void FrmMain::cmdSetFilePointer_Click() {
     // A half beyond 32 bits cannot be passed: no call, the boxes keep what was typed.
     const std::optional<std::int32_t> low = io::RoundToInt32(io::ValueOfText(txtPosLow.text()));
     if (!low) return SetResult("SetFilePointer Err: PosLow is out of range");
-    const std::optional<std::int32_t> rounded = io::RoundToInt32(io::ValueOfText(txtPosHigh.text()));
+    const std::optional<std::int32_t> rounded =
+        io::RoundToInt32(io::ValueOfText(txtPosHigh.text()));
     if (!rounded) return SetResult("SetFilePointer Err: PosHigh is out of range");
     std::int32_t high = *rounded;
 

@@ -58,11 +58,12 @@ void FrmMain::cmdRead_Click() {
     }
 
     sys::DWORD dwBytesRead = 0;
-    const sys::BOOL res = k.ReadFile(hFile, block.data(), static_cast<sys::DWORD>(count), &dwBytesRead);
+    const sys::BOOL res =
+        k.ReadFile(hFile, block.data(), static_cast<sys::DWORD>(count), &dwBytesRead);
     CaptureLastError();
     if (res != 0) {
-        SetResult("ReadFile res=" + std::to_string(res) + " dwBytesRead=" +
-                  std::to_string(dwBytesRead));
+        SetResult("ReadFile res=" + std::to_string(res) +
+                  " dwBytesRead=" + std::to_string(dwBytesRead));
         // One block move; past dwBytesRead the block is still zero, as committed.
         if (resized) {
             Buf.assign(block.data(), block.data() + bytes);

@@ -10,7 +10,7 @@
 namespace io {
 
 class VirtualBlock {
-public:
+  public:
     explicit VirtualBlock(sys::Kernel& k) : k_(k) {}
     ~VirtualBlock() { release(); }
     VirtualBlock(const VirtualBlock&) = delete;
@@ -31,7 +31,7 @@ public:
     }
     std::uint8_t* data() const { return p_; }
 
-private:
+  private:
     sys::Kernel& k_;
     std::uint8_t* p_ = nullptr;
     std::size_t size_ = 0;

@@ -18,8 +18,8 @@ std::vector<std::uint8_t> Bytes(std::initializer_list<int> values) {
 
 TEST(NiceChar, DotsControlCodesAndTheUndefinedCp1252Codes) {
     for (int b = 0; b < 256; ++b) {
-        const bool dotted = b < 32 || b == 127 || b == 129 || b == 141 || b == 143 || b == 144 ||
-                            b == 157;
+        const bool dotted =
+            b < 32 || b == 127 || b == 129 || b == 141 || b == 143 || b == 144 || b == 157;
         const std::string expected =
             dotted ? "." : std::string(1, static_cast<char>(static_cast<std::uint8_t>(b)));
         EXPECT_EQ(io::NiceChar(static_cast<std::uint8_t>(b)), expected) << b;
@@ -31,8 +31,7 @@ TEST(NiceChar, DotsControlCodesAndTheUndefinedCp1252Codes) {
 
 TEST(HexView, LineCountRoundsUpToSixteenBytes) {
     const std::pair<std::size_t, std::size_t> rows[] = {
-        {0, 0}, {1, 1}, {15, 1}, {16, 1}, {17, 2}, {100, 7}, {512, 32},
-        {2147483647u, 134217728u},
+        {0, 0}, {1, 1}, {15, 1}, {16, 1}, {17, 2}, {100, 7}, {512, 32}, {2147483647u, 134217728u},
     };
     for (const auto& [bytes, lines] : rows) EXPECT_EQ(io::HexViewLineCount(bytes), lines) << bytes;
 }
@@ -68,9 +67,14 @@ TEST(HexView, EveryByteValueAgreesWithHexPadAndNiceChar) {
 
 TEST(FileTypeName, NamesTheFourTypesAndPrintsOthersInDecimal) {
     const std::pair<std::int32_t, const char*> rows[] = {
-        {0, "FILE_TYPE_UNKNOWN"}, {1, "FILE_TYPE_DISK"}, {2, "FILE_TYPE_CHAR"},
-        {3, "FILE_TYPE_PIPE"},    {4, "4"},              {0x8000, "32768"},
-        {-1, "-1"},               {INT32_MIN, "-2147483648"},
+        {0, "FILE_TYPE_UNKNOWN"},
+        {1, "FILE_TYPE_DISK"},
+        {2, "FILE_TYPE_CHAR"},
+        {3, "FILE_TYPE_PIPE"},
+        {4, "4"},
+        {0x8000, "32768"},
+        {-1, "-1"},
+        {INT32_MIN, "-2147483648"},
     };
     for (const auto& [value, name] : rows) EXPECT_EQ(io::FileTypeName(value), name) << value;
 }

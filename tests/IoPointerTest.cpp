@@ -9,7 +9,7 @@
 namespace {
 
 class HandleCalls : public HandlerTest {
-protected:
+  protected:
     void Open(const std::string& name, const std::string& access = "0xC0000000",
               unsigned share = 1 | 2, const std::string& flags = "0x00000000") {
         Params(name, access, share, 3, flags);
@@ -81,7 +81,7 @@ TEST_F(HandleCalls, NegativePositionFailsAndTheNextClickGoesToZero) {
     EXPECT_EQ(frm.txtPosLow.text(), "err");
     EXPECT_EQ(frm.txtPosHigh.text(), "err");
     EXPECT_EQ(frm.lblFilePos.text(), "Pos: 0x10 (16)");  // refreshed; the pointer stayed
-    frm.cmdSetFilePointer.click();  // "err" reads as 0
+    frm.cmdSetFilePointer.click();                       // "err" reads as 0
     EXPECT_EQ(Result(), "SetFilePointer success");
     EXPECT_EQ(frm.lblFilePos.text(), "Pos: 0x0 (0)");
 }

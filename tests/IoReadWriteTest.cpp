@@ -10,7 +10,7 @@
 namespace {
 
 class ReadWrite : public HandlerTest {
-protected:
+  protected:
     // Opens name through the window; access is the txtAccess text.
     void Open(const std::string& name, const std::string& access = "0xC0000000",
               unsigned share = 1 | 2) {
@@ -55,9 +55,9 @@ TEST_F(ReadWrite, CountsThatAreNoPositive32BitNumberMakeNoCall) {
     Open("C:\\r.bin");
     Read("16");
     const std::vector<std::string> dump = Lines();
-    for (const char* text : {"0", "-5", "abc", "", "0.4", "-0.5", "0x80000000", "0xFFFFFFFF",
-                             "2147483648", "2147483647.5", "-2147483649", "1e10", "1e999",
-                             "0x100000000"}) {
+    for (const char* text :
+         {"0", "-5", "abc", "", "0.4", "-0.5", "0x80000000", "0xFFFFFFFF", "2147483648",
+          "2147483647.5", "-2147483649", "1e10", "1e999", "0x100000000"}) {
         m.clearCalls();
         tk.pointerHistory.clear();
         frm.lblRWcount.setText("kept");
@@ -76,10 +76,8 @@ TEST_F(ReadWrite, CountTextIsRoundedHalvesToEven) {
     Open("C:\\r.bin");
     const std::pair<const char*, const char*> rows[] = {
         {"0x200", "ReadFile res=1 dwBytesRead=64"},  // 512 asked, 64 there
-        {"2.5", "ReadFile res=1 dwBytesRead=2"},
-        {"3.5", "ReadFile res=1 dwBytesRead=4"},
-        {"0.5000001", "ReadFile res=1 dwBytesRead=1"},
-        {" 1 2", "ReadFile res=1 dwBytesRead=12"},
+        {"2.5", "ReadFile res=1 dwBytesRead=2"},       {"3.5", "ReadFile res=1 dwBytesRead=4"},
+        {"0.5000001", "ReadFile res=1 dwBytesRead=1"}, {" 1 2", "ReadFile res=1 dwBytesRead=12"},
     };
     for (const auto& [text, line] : rows) {
         MoveTo("0x0", "0x0");
@@ -228,7 +226,8 @@ TEST_F(ReadWrite, PositionsBeyondFourGiBOnASparseFile) {
     Read("16");
     EXPECT_EQ(Result(), "ReadFile res=1 dwBytesRead=16");
     EXPECT_EQ(frm.lblFilePos.text(), "Pos: 0x100000010 (4294967312)");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"00000000000000000000000000000000  ................"}));
+    EXPECT_EQ(Lines(),
+              (std::vector<std::string>{"00000000000000000000000000000000  ................"}));
     MoveTo("0x1", "0x3FFFFFF8");  // 8 bytes before the end
     Read("512");
     EXPECT_EQ(Result(), "ReadFile res=1 dwBytesRead=8");

@@ -11,7 +11,7 @@
 namespace {
 
 class PositionSize : public HandlerTest {
-protected:
+  protected:
     // Opens through the window and returns the size label.
     std::string OpenSize(const std::string& name, const std::string& access = "0x80000000",
                          const std::string& flags = "0x00000000") {
@@ -59,8 +59,7 @@ TEST_F(PositionSize, FileSizesAcrossThe32BitHalves) {
 
 TEST_F(PositionSize, DirectoryOnAVolumeShowsTheVolumesTotal) {
     m.setVolumeSpace('C', 500107862016ULL + 1000, 1000);
-    EXPECT_EQ(OpenSize("C:\\windows", "0x80000000", "0x02000000"),
-              "0x7470C063E8 (500.1 GB)");
+    EXPECT_EQ(OpenSize("C:\\windows", "0x80000000", "0x02000000"), "0x7470C063E8 (500.1 GB)");
     // When the extended query fails the cluster count decides, rounded down to whole clusters.
     frm.cmdCloseHandle.click();
     m.failNext("GetDiskFreeSpaceExA", 5);

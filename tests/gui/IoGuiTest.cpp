@@ -1,17 +1,16 @@
 // Handle I/O in the real window, and the read, write, pointer, end-of-file, delete and file-type
 // handlers against the real kernel32 on real files (under Wine here).
 // Our headers first: <windows.h> turns names such as GENERIC_READ into macros.
-#include "app/FrmMain.h"
-#include "tests/gui/MainWindowFixture.h"
-#include "ui/Headless.h"
-
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "app/FrmMain.h"
+#include "tests/gui/MainWindowFixture.h"
+#include "ui/Headless.h"
 
 namespace {
 
@@ -80,7 +79,7 @@ void CALLBACK OnBoxTick(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 class IoGui : public guitest::MainWindow {
-protected:
+  protected:
     void open(const std::string& path, const char* access) {
         type("cboFileName", path);
         type("txtAccess", access);
@@ -117,7 +116,9 @@ TEST_F(IoGui, ReadShowsTheDumpInTheListView) {
     EXPECT_EQ(text("lblFilePos"), "Pos: 0x64 (100)");
     HWND list = item("lstHexView");
     ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 7);
-    EXPECT_EQ(ItemText(list, 0), "41007FFF65666768696A6B6C6D6E6F70  A..\xFF" "efghijklmnop");
+    EXPECT_EQ(ItemText(list, 0),
+              "41007FFF65666768696A6B6C6D6E6F70  A..\xFF"
+              "efghijklmnop");
     EXPECT_EQ(ItemText(list, 6), "73747576  stuv");
 
     press("cmdRead");  // at the end of the file
@@ -149,7 +150,7 @@ TEST_F(IoGui, WritingZerosAsksAndBothAnswersDoWhatTheySay) {
 
 // The handlers against kernel32 itself, on real files; the window is headless here.
 class Win32Io : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         kernel = sys::MakeWin32Kernel();
         frm = std::make_unique<app::FrmMain>(tk, *kernel, "");
