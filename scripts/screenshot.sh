@@ -14,13 +14,15 @@ exe=$(readlink -f "$1")
 out=$(readlink -f "$2" 2>/dev/null || echo "$2")
 shift 2
 [ -f "$exe" ] || { echo "$0: no such file: $exe" >&2; exit 2; }
+cd "$(dirname "$0")/.."
+. scripts/wine-env.sh
 
 # Everything below runs inside the virtual X server.
 inner=$(cat <<'EOF'
 set -eu
 exe=$1 out=$2
 shift 2
-WINEDEBUG=-all wine "$exe" "$@" >/dev/null 2>&1 &
+wine "$exe" "$@" >/dev/null 2>&1 &
 # A first start of Wine may create its prefix, which takes a while.
 i=0
 until xdotool search --name "Handlebench - pid" >/dev/null 2>&1; do
@@ -33,7 +35,8 @@ until xdotool search --name "Handlebench - pid" >/dev/null 2>&1; do
     sleep 0.1
 done
 sleep 1.5  # let it paint
-import -window root "$out"
+# The window with the title bar Wine draws on it.
+import -window "$(xdotool search --name "Handlebench - pid" | head -n 1)" "$out"
 wineserver -k || true
 wait || true
 EOF
