@@ -3,8 +3,15 @@
 // reports the median times and the peak working set. Not a test: it prints a table.
 //
 // Usage: hb_bench_read [directory for the temporary files] [runs per figure]
-#include <psapi.h>
+// clang-format off
+// Our headers first: <windows.h> turns names such as GENERIC_READ into macros.
+#include "app/FrmMain.h"
+#include "sys/Kernel.h"
+#include "ui/Headless.h"
+
 #include <windows.h>
+#include <psapi.h>
+// clang-format on
 
 #include <algorithm>
 #include <chrono>
@@ -13,10 +20,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "app/FrmMain.h"
-#include "sys/Kernel.h"
-#include "ui/Headless.h"
 
 namespace {
 

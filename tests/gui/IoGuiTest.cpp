@@ -1,16 +1,18 @@
 // Handle I/O in the real window, and the read, write, pointer, end-of-file, delete and file-type
 // handlers against the real kernel32 on real files (under Wine here).
+// clang-format off
 // Our headers first: <windows.h> turns names such as GENERIC_READ into macros.
-#include <commctrl.h>
+#include "app/FrmMain.h"
+#include "tests/gui/MainWindowFixture.h"
+#include "ui/Headless.h"
+
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "app/FrmMain.h"
-#include "tests/gui/MainWindowFixture.h"
-#include "ui/Headless.h"
 
 namespace {
 
