@@ -23,7 +23,7 @@ TEST_F(OpenClose, OpenFailuresShowTheSystemsAnswerAndTheInvalidHandle) {
         {"C:\\data\\missing.txt", 5, "CreateFile res=-1 Err=2  (FILE_NOT_FOUND)"},
     };
     for (const Row& r : rows) {
-        Params(r.name, "0x80000000", 0, r.disposition);
+        Params(r.name, "0xC0000000", 0, r.disposition);
         frm.cmdCreateFile.click();
         EXPECT_EQ(Result(), r.line) << r.name;
         EXPECT_EQ(frm.hFile, -1);
