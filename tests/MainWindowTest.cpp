@@ -54,7 +54,8 @@ TEST(MainWindowStart, CommandLineBecomesTheFileName) {
 }
 
 TEST(MainWindowStart, ResultFontFollowsTheCodePage) {
-    for (auto [acp, charset] : {std::pair{1251u, 204}, {20936u, 134}, {936u, 0}, {1252u, 0}}) {
+    for (auto [acp, charset] :
+         {std::pair{1251u, 204}, {874u, 222}, {1361u, 130}, {20936u, 134}, {936u, 0}, {1252u, 0}}) {
         ui::Headless tk;
         sys::SimMachine m;
         m.setAcp(acp);
@@ -111,14 +112,6 @@ TEST_F(MainWindow, ResultLineDoubleClickCopiesWithOneRetry) {
     EXPECT_EQ(tk.clipboard, "old");
     EXPECT_EQ(tk.clipboardAttempts, 2);
     EXPECT_EQ(Result(), "CreateFile success");
-}
-
-TEST(CharsetForCodePage, MapsTheListedCodePagesOnly) {
-    EXPECT_EQ(app::CharsetForCodePage(874), 222);
-    EXPECT_EQ(app::CharsetForCodePage(1361), 130);
-    EXPECT_EQ(app::CharsetForCodePage(20936), 134);
-    EXPECT_EQ(app::CharsetForCodePage(936), 0);
-    EXPECT_EQ(app::CharsetForCodePage(65001), 0);
 }
 
 TEST(PlaceForm, CentresAndClampsOnlyWithAnOwner) {
