@@ -307,7 +307,11 @@ void ApplyProp(Win32FormPeer& peer, Control& c, HWND hwnd, Prop what) {
             break;
         case Prop::Count:
             if (c.kind() == Kind::VirtualList) {
-                ListView_SetItemCountEx(hwnd, static_cast<int>(c.count()), 0);
+                // A virtual list view refuses more than 100,000,000 items (1.6 GB of dump);
+                // past that it shows the first ones rather than nothing.
+                constexpr std::size_t kMaxVirtualItems = 100000000;
+                const std::size_t n = c.count() < kMaxVirtualItems ? c.count() : kMaxVirtualItems;
+                ListView_SetItemCountEx(hwnd, static_cast<int>(n), 0);
                 InvalidateRect(hwnd, nullptr, TRUE);
             } else {
                 SyncItems(peer, c, hwnd);
