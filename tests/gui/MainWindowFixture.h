@@ -1,16 +1,20 @@
 // The real main window, made in this process, driven only through window messages.
 #pragma once
 
+// clang-format off
 // Our headers first: <windows.h> turns names such as GENERIC_READ into macros.
 #include "app/FrmMain.h"
 #include "sys/Kernel.h"
 #include "ui/Win32Toolkit.h"
 
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,36 +26,57 @@ inline std::string TextOf(HWND h) {
     return buf;
 }
 
-inline std::string ClassOf(HWND h) {
-    char buf[64] = "";
-    GetClassNameA(h, buf, sizeof buf);
+inline std::string ItemText(HWND list, int item) {
+    char buf[256] = "";
+    LVITEMA it{};
+    it.pszText = buf;
+    it.cchTextMax = sizeof buf;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
     return buf;
 }
 
+// Saves the window as drawn on screen to HB_SCREENSHOT_DIR\<name>.bmp when that is set.
+void Screenshot(HWND window, const std::string& name);
+
 // A file in the temp directory that exists for the test's lifetime.
-class TempFile {
-public:
-    explicit TempFile(const std::string& name, const std::string& content = "handlebench") {
+struct TempFile {
+    TempFile(const std::string& name, const std::string& content) {
         char dir[MAX_PATH];
         GetTempPathA(MAX_PATH, dir);
-        path_ = std::string(dir) + name;
-        HANDLE h = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-        CloseHandle(h);
+        path = dir + name;
+        std::ofstream(path, std::ios::binary) << content;
     }
-    ~TempFile() { DeleteFileA(path_.c_str()); }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
+    ~TempFile() { DeleteFileA(path.c_str()); }
+    std::string path;
 };
 
+// A press that raises a modal window returns only once that window is gone, so what the user
+// does there runs from a thread timer, which the modal loop dispatches.
+struct ModalScript {
+    std::string title;
+    std::function<void(HWND)> act;
+    HWND window = nullptr;
+    int ticks = 0;
+};
+inline ModalScript* g_modal = nullptr;
+
+inline void CALLBACK OnModalTick(HWND, UINT, UINT_PTR timer, DWORD) {
+    ModalScript& s = *g_modal;
+    HWND w = s.window ? s.window : FindWindowA(nullptr, s.title.c_str());
+    DWORD pid = 0;
+    if (w) GetWindowThreadProcessId(w, &pid);
+    if (!s.window && pid == GetCurrentProcessId() && IsWindowVisible(w)) {
+        s.window = w;
+        return s.act(w);
+    }
+    const bool stuck = ++s.ticks == 100;  // five seconds: never block the suite for ever
+    if (stuck && s.window) ADD_FAILURE() << s.title << " still shown after its script";
+    if (stuck && s.window) PostMessageA(s.window, WM_CLOSE, 0, 0);
+    if (stuck || (s.window && !IsWindowVisible(s.window))) KillTimer(nullptr, timer);
+}
+
 class MainWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         kernel = sys::MakeWin32Kernel();
         frm = std::make_unique<app::FrmMain>(kit, *kernel, "");
@@ -69,22 +94,36 @@ protected:
         frm.reset();
     }
 
-    ui::Control& ctl(const char* name, int index = -1) { return frm->ctl(name, index); }
-    HWND item(const char* name, int index = -1) {
-        return GetDlgItem(hwnd, ctl(name, index).id());
-    }
-    std::string text(const char* name, int index = -1) { return TextOf(item(name, index)); }
-    void type(const char* name, const std::string& s) {
-        SetWindowTextA(item(name), s.c_str());
-    }
-    void press(const char* name, int index = -1) {
-        SendMessageA(item(name, index), BM_CLICK, 0, 0);
-    }
+    HWND item(const char* n, int i = -1) { return GetDlgItem(hwnd, frm->ctl(n, i).id()); }
+    std::string text(const char* name) { return TextOf(item(name)); }
+    void type(const char* name, const std::string& s) { SetWindowTextA(item(name), s.c_str()); }
+    void press(const char* n, int i = -1) { SendMessageA(item(n, i), BM_CLICK, 0, 0); }
     void select(const char* name, int index) {
-        HWND combo = item(name);
-        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(ctl(name).id(), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(combo));
+        SendMessageA(item(name), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(frm->ctl(name).id(), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(item(name)));
+    }
+    // Opens with FILE_SHARE_READ | FILE_SHARE_WRITE and OPEN_EXISTING.
+    void open(const std::string& file, const char* access) {
+        type("cboFileName", file);
+        type("txtAccess", access);
+        for (int i : {0, 1})
+            if (SendMessageA(item("chkShare", i), BM_GETCHECK, 0, 0) != BST_CHECKED)
+                press("chkShare", i);
+        select("cboCreation", 3);
+        press("cmdCreateFile");
+    }
+    // Presses button; act runs once the modal window called title shows. Returns that window.
+    HWND pressDuringModal(const char* button, const char* title, std::function<void(HWND)> act) {
+        ModalScript s{title, std::move(act)};
+        g_modal = &s;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnModalTick);
+        press(button);
+        KillTimer(nullptr, timer);
+        g_modal = nullptr;
+        EXPECT_NE(s.window, nullptr) << title << " never showed";
+        EXPECT_TRUE(IsWindowEnabled(hwnd)) << "main window left disabled";
+        return s.window;
     }
     // The text colour the window gives a label when it paints it.
     COLORREF textColor(const char* name) {
@@ -95,21 +134,11 @@ protected:
         DeleteDC(dc);
         return c;
     }
-    int dpi() const {
-        HDC dc = GetDC(hwnd);
-        int d = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(hwnd, dc);
-        return d;
-    }
-    int px(int twips) const { return static_cast<int>(std::lround(twips * dpi() / 1440.0)); }
 
     ui::Win32Toolkit kit;
     std::unique_ptr<sys::Kernel> kernel;
     std::unique_ptr<app::FrmMain> frm;
     HWND hwnd = nullptr;
 };
-
-// Writes the window as it is on screen to a 24-bit .bmp file; false when that failed.
-bool SaveWindowBitmap(HWND hwnd, const std::string& path);
 
 }  // namespace guitest

@@ -1,52 +1,62 @@
+// Pictures of the real windows for people to look at; not checks.
 #include "MainWindowFixture.h"
 
-#include <cstdio>
-#include <vector>
+#include <cstdlib>
+#include <fstream>
 
 namespace guitest {
+namespace {
 
+// Writes the window as it is on screen, frame included, to a 24-bit .bmp file.
 bool SaveWindowBitmap(HWND hwnd, const std::string& path) {
     RECT r;
     GetWindowRect(hwnd, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return false;
-    // Copied from the screen: what was really drawn, frame included.
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;  // bottom-up, as .bmp files store it
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
+    bi.bmiHeader = {
+        sizeof bi.bmiHeader, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD stride = (static_cast<DWORD>(bi.bmiHeader.biWidth) * 3 + 3) & ~3u;
+    bi.bmiHeader.biSizeImage = stride * static_cast<DWORD>(bi.bmiHeader.biHeight);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;  // "BM"
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + bi.bmiHeader.biSizeImage;
+    HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (dib) {
-        HGDIOBJ old = SelectObject(mem, dib);
-        ok = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) != 0;
-        GdiFlush();
-        SelectObject(mem, old);
-    }
-    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
-    const DWORD imageSize = stride * static_cast<DWORD>(h);
-    if (ok) {
-        BITMAPFILEHEADER fh{};
-        fh.bfType = 0x4D42;  // "BM"
-        fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-        fh.bfSize = fh.bfOffBits + imageSize;
-        bi.bmiHeader.biSizeImage = imageSize;
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ok = f && std::fwrite(&fh, sizeof fh, 1, f) == 1 &&
-             std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
-             std::fwrite(bits, imageSize, 1, f) == 1;
-        if (f) ok = std::fclose(f) == 0 && ok;
-    }
-    if (dib) DeleteObject(dib);
+    HGDIOBJ old = SelectObject(mem, dib);
+    bool ok = dib &&
+              BitBlt(mem, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    f.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+    if (ok) f.write(static_cast<const char*>(bits), bi.bmiHeader.biSizeImage);
+    f.close();
+    SelectObject(mem, old);
+    DeleteObject(dib);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    return ok;
+    return ok && !f.fail();
+}
+
+TEST_F(MainWindow, SavesAScreenshotWhenAsked) {
+    const char* path = std::getenv("HB_SCREENSHOT");
+    if (!path || !*path) GTEST_SKIP() << "HB_SCREENSHOT not set";
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    for (int i = 0; i < 20; ++i, Sleep(25)) kit.pumpPending();
+    EXPECT_TRUE(SaveWindowBitmap(hwnd, path));
+}
+
+}  // namespace
+
+void Screenshot(HWND window, const std::string& name) {
+    const char* dir = std::getenv("HB_SCREENSHOT_DIR");
+    if (dir == nullptr || *dir == '\0') return;
+    UpdateWindow(window);
+    EXPECT_TRUE(SaveWindowBitmap(window, std::string(dir) + "\\" + name + ".bmp"));
 }
 
 }  // namespace guitest
