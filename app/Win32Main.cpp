@@ -1,5 +1,6 @@
 // The program's entry on Windows: prepare the process, show the main window, run the loop.
 // Our headers first: <windows.h> turns names such as GENERIC_READ into macros.
+#include "app/CommandLine.h"
 #include "app/FrmMain.h"
 #include "sys/Kernel.h"
 #include "ui/Win32Toolkit.h"
@@ -42,7 +43,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     ui::Win32Toolkit toolkit;
     std::unique_ptr<sys::Kernel> kernel = sys::MakeWin32Kernel();
-    app::FrmMain frm(toolkit, *kernel, ui::CommandLineArguments(GetCommandLineA()));
+    app::FrmMain frm(toolkit, *kernel, app::CommandLineArguments(GetCommandLineA()));
     frm.load();
     frm.show(false);
     // Closing the main window unloads it (Form_Unload), which ends the loop and the program.

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "app/CommandLine.h"
 #include "app/FormHelpers.h"
 #include "tests/HandlerFixture.h"
 #include "ui/Toolkit.h"
@@ -135,6 +136,22 @@ TEST(GetWindowsDir, TakesTheResultsLength) {
     EXPECT_EQ(app::GetWindowsDir(m), "C:\\windows");
     m.failNext("GetWindowsDirectoryA", 8);
     EXPECT_EQ(app::GetWindowsDir(m), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLineArguments, KeepsEverythingAfterTheProgramName) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"hb.exe", ""},
+        {"hb.exe \\\\.\\PhysicalDrive0", "\\\\.\\PhysicalDrive0"},
+        {"\"C:\\Program Files\\hb.exe\"  C:\\a b.txt ", "C:\\a b.txt "},
+        {"\"C:\\x y\\hb.exe\"\t\"quoted arg\"", "\"quoted arg\""},
+        {"\"unterminated", ""},
+        {"", ""},
+    };
+    for (const auto& [line, args] : rows) EXPECT_EQ(app::CommandLineArguments(line), args) << line;
 }
 
 }  // namespace

@@ -385,17 +385,4 @@ void Win32Toolkit::pumpPending() {
     }
 }
 
-std::string CommandLineArguments(const std::string& commandLine) {
-    std::size_t i = 0, n = commandLine.size();
-    if (i < n && commandLine[i] == '"') {
-        ++i;
-        while (i < n && commandLine[i] != '"') ++i;
-        if (i < n) ++i;  // the closing quote
-    } else {
-        while (i < n && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
-    }
-    while (i < n && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
-    return commandLine.substr(i);
-}
-
 }  // namespace ui

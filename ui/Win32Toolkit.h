@@ -81,8 +81,4 @@ private:
     int pointer_ = kPointerDefault;
 };
 
-// The argument text of a Windows command line: everything after the program name (quoted or
-// not) and the blanks that follow it, unchanged.
-std::string CommandLineArguments(const std::string& commandLine);
-
 }  // namespace ui
