@@ -55,7 +55,8 @@ TEST_F(MainWindow, SavesAScreenshotWhenAsked) {
 void Screenshot(HWND window, const std::string& name) {
     const char* dir = std::getenv("HB_SCREENSHOT_DIR");
     if (dir == nullptr || *dir == '\0') return;
-    UpdateWindow(window);
+    // Children keep their own update regions: paint them too before the capture.
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     EXPECT_TRUE(SaveWindowBitmap(window, std::string(dir) + "\\" + name + ".bmp"));
 }
 
