@@ -1,11 +1,12 @@
-// One behaviour table for every Kernel: the simulated machine, and in the Windows build the real
-// kernel32 on real files. Each expectation is what Windows answers; where Wine answers otherwise
-// the test names Wine's answer with onWine(windows, wine). Devices are only ever read.
+// One behaviour table per rule, run against every Kernel: the simulated machine, and in the
+// Windows build the real kernel32 on real files. Each row holds what Windows answers; where Wine
+// answers otherwise the row says so with onWine(windows, wine). Devices are only ever read.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
-#include <cstring>
-#include <iostream>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,638 +15,384 @@
 namespace hbtest {
 namespace {
 
-using sys::DWORD;
-using sys::Handle;
-using sys::kInvalidHandle;
-namespace w = sys::w;
-namespace err = sys::err;
+using namespace sys;
 
-constexpr DWORD kSentinel = 0xDEADBEEF;  // a last error no call sets
-constexpr DWORD kSame = 0xFFFFFFFE;      // a Wine column that agrees with Windows
-constexpr DWORD kRW = w::FILE_SHARE_READ | w::FILE_SHARE_WRITE;
-constexpr DWORD kShareAll = kRW | w::FILE_SHARE_DELETE;
+// kSentinel: a last error no call sets; kAny: the last error is not checked; kBad:
+// INVALID_SET_FILE_POINTER and INVALID_FILE_ATTRIBUTES.
+constexpr DWORD kSentinel = 0xDEADBEEF, kAny = 0xFFFFFFFE, kBad = 0xFFFFFFFF;
+constexpr DWORD kRW = w::FILE_SHARE_READ | w::FILE_SHARE_WRITE, kAll = kRW | w::FILE_SHARE_DELETE;
 constexpr DWORD kRead = w::GENERIC_READ, kWrite = w::GENERIC_WRITE, kReadWrite = kRead | kWrite;
+constexpr DWORD kOpen = w::OPEN_EXISTING;
 
-std::string upperCase(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
+// One call, what it returns and the last error after it.
+struct Step {
+    const char* what;
+    std::function<std::int64_t()> call;
+    std::int64_t result;
+    DWORD error;
+};
 
 class Conformance : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override { env = KernelEnv::make(GetParam()); }
     void TearDown() override {
-        for (Handle h : opened) k().CloseHandle(h);
-        if (HasFailure() && env->sim()) std::cerr << env->sim()->toString();
-        env.reset();
+        for (Handle h : held) k().CloseHandle(h);
+        if (HasFailure() && env->sim) ADD_FAILURE() << "The machine:\n" << env->sim->toString();
     }
-    sys::Kernel& k() { return env->k(); }
-    std::string P(const std::string& leaf) { return env->path(leaf); }
-    // "%D" in a table row stands for the test's directory.
-    std::string expand(std::string name) {
-        const auto at = name.find("%D");
-        if (at != std::string::npos) name.replace(at, 2, env->dir());
-        return name;
+    Kernel& k() { return *env->kernel; }
+    std::string P(const std::string& leaf) { return env->dir + "\\" + leaf; }
+    auto onWine(auto windows, decltype(windows) wine) const { return env->wine ? wine : windows; }
+
+    void run(const std::vector<Step>& steps) {
+        for (const Step& s : steps) {
+            SCOPED_TRACE(s.what);
+            k().SetLastError(kSentinel);
+            const std::int64_t result = s.call();
+            const DWORD error = k().GetLastError();  // before a failure message can change it
+            EXPECT_EQ(result, s.result);
+            EXPECT_EQ(s.error == kAny ? kAny : error, s.error) << "last error";
+        }
     }
-    Handle open(const std::string& name, DWORD access, DWORD share = kShareAll,
-                DWORD disposition = w::OPEN_EXISTING, DWORD flags = 0) {
-        Handle h = k().CreateFileA(name, access, share, disposition, flags);
-        if (h != kInvalidHandle) opened.push_back(h);
+    void makeFile(const std::string& leaf, const std::string& contents = "") {
+        const Handle h = k().CreateFileA(P(leaf), kWrite, 0, w::CREATE_ALWAYS, 0);
+        DWORD n = 0;
+        if (!k().WriteFile(h, contents.data(), DWORD(contents.size()), &n) || !k().CloseHandle(h))
+            throw std::runtime_error("cannot make " + leaf);
+    }
+    // A handle closed when the test ends.
+    Handle open(const std::string& name, DWORD access, DWORD share = kAll, DWORD how = kOpen,
+                DWORD flags = 0) {
+        Handle h = k().CreateFileA(name, access, share, how, flags);
+        if (h != kInvalidHandle) held.push_back(h);
         return h;
     }
-    void close(Handle h) {
-        EXPECT_TRUE(k().CloseHandle(h));
-        std::erase(opened, h);
+    BOOL close(Handle h) {
+        std::erase(held, h);
+        return k().CloseHandle(h);
     }
-    // A device opened for a query only; on Windows itself raw disks need an administrator.
-    Handle openDevice(const std::string& name, DWORD access) {
-        Handle h = open(name, access, kRW);
-        if (h == kInvalidHandle && !env->simulated() && !env->wine() &&
-            k().GetLastError() == err::ACCESS_DENIED)
-            return kInvalidHandle;
-        EXPECT_NE(h, kInvalidHandle) << name << " error " << k().GetLastError();
-        return h;
+    // Whether the name opens; what opens is closed again (which keeps the last error).
+    std::function<std::int64_t()> opens(std::string name, DWORD access, DWORD how = kOpen,
+                                        DWORD flags = 0, DWORD share = kRW) {
+        return [=, this] {
+            const Handle h = k().CreateFileA(name, access, share, how, flags);
+            EXPECT_TRUE(h == kInvalidHandle || (h % 4 == 0 && k().CloseHandle(h))) << h;
+            return h != kInvalidHandle;
+        };
+    }
+    // Reads and writes answer the count moved, or -1 on failure with the count zeroed.
+    std::int64_t write(Handle h, const std::string& s) {
+        DWORD n = 7;
+        return k().WriteFile(h, s.data(), DWORD(s.size()), &n) ? std::int64_t(n) : n ? -2 : -1;
+    }
+    std::int64_t read(Handle h, DWORD count) {
+        got.assign(count, 'x');
+        DWORD n = 7;
+        const bool ok = k().ReadFile(h, got.data(), count, &n);
+        got.resize(std::min(n, count));
+        return ok ? std::int64_t(n) : n ? -2 : -1;
+    }
+    // Positions and sizes, or -1 on failure with the high part left alone.
+    std::int64_t seek(Handle h, std::int64_t to, DWORD method) {
+        std::int32_t high = std::int32_t(to >> 32);
+        const DWORD low = k().SetFilePointer(h, std::int32_t(to), &high, method);
+        if (low == kBad && k().GetLastError() != err::SUCCESS) return high == to >> 32 ? -1 : -2;
+        return std::int64_t(high) << 32 | low;
+    }
+    std::int64_t size(Handle h) {
+        DWORD high = 9;
+        const DWORD low = k().GetFileSize(h, &high);
+        if (low == kBad && k().GetLastError() != err::SUCCESS) return high == 9 ? -1 : -2;
+        return std::int64_t(high) << 32 | low;
+    }
+    // DeviceIoControl into `out`: the bytes returned, or -1.
+    std::int64_t ioctl(Handle h, DWORD code, DWORD outSize) {
+        DWORD n = 0;
+        const bool ok = k().DeviceIoControl(h, code, nullptr, 0, out.data(), outSize, &n);
+        return ok ? std::int64_t(n) : -1;
+    }
+    std::int64_t out64() const { return out[0] | std::int64_t(out[1]) << 32; }
+    std::function<std::int64_t()> attrs(const std::string& name) {
+        return [=, this] { return k().GetFileAttributesA(name); };
     }
 
     std::unique_ptr<KernelEnv> env;
-    std::vector<Handle> opened;
+    std::vector<Handle> held;
+    std::string got;                        // what the last read read
+    alignas(8) std::array<DWORD, 6> out{};  // what the last ioctl answered
 };
 
-// --- Opening ------------------------------------------------------------------------------------
-
-struct OpenRow {
-    const char* what;
-    const char* name;
-    DWORD access, share, disposition, flags;
-    bool opens;
-    DWORD error;  // the last error after the call, success or not
-    // Where Wine answers otherwise (kSame: as Windows).
-    int wineOpens = -1;
-    DWORD wineError = kSame;
-};
-
-TEST_P(Conformance, CreateFileAnswersEveryDispositionAndPath) {
-    env->makeFile(P("exists.txt"), "hello");
-    env->makeFile(P("keep.txt"), "hello");
-    env->makeFile(P("trunc.txt"), "hello");
-    env->makeFile(P("ro.txt"), "read only");
-    env->setReadOnly(P("ro.txt"), true);
+TEST_P(Conformance, CreateFile) {
+    for (const char* f : {"exists.txt", "trunc.txt", "ro.txt"}) makeFile(f, "hello");
+    env->setReadOnly(P("ro.txt"));
     env->makeDirectory(P("sub"));
-    const OpenRow rows[] = {
-        {"missing file", "%D\\missing.txt", kRead, kRW, w::OPEN_EXISTING, 0, false, err::FILE_NOT_FOUND},
-        {"missing directory", "%D\\nodir\\x.txt", kRead, kRW, w::OPEN_EXISTING, 0, false, err::PATH_NOT_FOUND},
-        {"create in missing directory", "%D\\nodir\\x.txt", kWrite, 0, w::CREATE_NEW, 0, false, err::PATH_NOT_FOUND},
-        {"truncate missing", "%D\\missing.txt", kWrite, 0, w::TRUNCATE_EXISTING, 0, false, err::FILE_NOT_FOUND},
-        {"disposition 0", "%D\\exists.txt", kRead, kRW, 0, 0, false, err::INVALID_PARAMETER},
-        {"disposition 6", "%D\\exists.txt", kRead, kRW, 6, 0, false, err::INVALID_PARAMETER},
-        {"empty name", "", kRead, kRW, w::OPEN_EXISTING, 0, false, err::PATH_NOT_FOUND},
-        // Wine finds no file where Windows finds no path.
-        {"drive without volume", "Q:\\x.txt", kRead, kRW, w::OPEN_EXISTING, 0, false, err::PATH_NOT_FOUND, 0, err::FILE_NOT_FOUND},
-        {"volume of no drive", "\\\\.\\Q:", 0, kRW, w::OPEN_EXISTING, 0, false, err::FILE_NOT_FOUND},
-        {"no such device", "\\\\.\\NoSuchDevice77", 0, kRW, w::OPEN_EXISTING, 0, false, err::FILE_NOT_FOUND},
-        {"directory", "%D\\sub", kRead, kRW, w::OPEN_EXISTING, 0, false, err::ACCESS_DENIED},
-        {"directory, backup semantics", "%D\\sub", kRead, kRW, w::OPEN_EXISTING, w::FILE_FLAG_BACKUP_SEMANTICS, true, err::SUCCESS},
-        {"drive root", "C:\\", kRead, kRW, w::OPEN_EXISTING, 0, false, err::ACCESS_DENIED},
-        {"drive root, backup semantics", "C:\\", kRead, kRW, w::OPEN_EXISTING, w::FILE_FLAG_BACKUP_SEMANTICS, true, err::SUCCESS},
-        {"create new over existing", "%D\\exists.txt", kWrite, 0, w::CREATE_NEW, 0, false, err::FILE_EXISTS},
-        {"create new over directory", "%D\\sub", kWrite, 0, w::CREATE_NEW, 0, false, err::FILE_EXISTS},
-        {"create always, existing", "%D\\exists.txt", kWrite, 0, w::CREATE_ALWAYS, 0, true, err::ALREADY_EXISTS},
-        {"open always, existing", "%D\\keep.txt", kRead, kRW, w::OPEN_ALWAYS, 0, true, err::ALREADY_EXISTS},
-        {"open existing", "%D\\keep.txt", kRead, kRW, w::OPEN_EXISTING, 0, true, err::SUCCESS},
-        {"truncate existing", "%D\\keep.txt", kWrite, kRW, w::TRUNCATE_EXISTING, 0, true, err::SUCCESS},
-        {"create new", "%D\\new1.txt", kWrite, 0, w::CREATE_NEW, 0, true, err::SUCCESS},
-        {"create always, new", "%D\\new2.txt", kWrite, 0, w::CREATE_ALWAYS, 0, true, err::SUCCESS},
-        {"open always, new", "%D\\new3.txt", kWrite, 0, w::OPEN_ALWAYS, 0, true, err::SUCCESS},
-        {"relative dots", "%D\\sub\\..\\keep.txt", kRead, kRW, w::OPEN_EXISTING, 0, true, err::SUCCESS},
-        {"other case", "%D\\KEEP.TXT", kRead, kRW, w::OPEN_EXISTING, 0, true, err::SUCCESS},
-        // Wine keeps the read-only attribute in the Unix mode bits, which do not stop root
-        // (as the tests run here).
-        {"read-only file for writing", "%D\\ro.txt", kWrite, kRW, w::OPEN_EXISTING, 0, false, err::ACCESS_DENIED, 1, err::SUCCESS},
-        {"read-only file overwritten", "%D\\ro.txt", kWrite, kRW, w::CREATE_ALWAYS, 0, false, err::ACCESS_DENIED, 1, err::ALREADY_EXISTS},
-        // Windows wants GENERIC_WRITE to truncate; Wine truncates for a reader too.
-        {"truncate without write access", "%D\\trunc.txt", kRead, kRW, w::TRUNCATE_EXISTING, 0, false, err::INVALID_PARAMETER, 1, err::SUCCESS},
-        {"truncate missing without write access", "%D\\missing.txt", kRead, kRW, w::TRUNCATE_EXISTING, 0, false, err::INVALID_PARAMETER, 0, err::FILE_NOT_FOUND},
-        {"read-only file for reading", "%D\\ro.txt", kRead, kRW, w::OPEN_EXISTING, 0, true, err::SUCCESS},
-        {"query access only", "%D\\ro.txt", 0, 0, w::OPEN_EXISTING, 0, true, err::SUCCESS},
-        {"volume, no access", "\\\\.\\C:", 0, kRW, w::OPEN_EXISTING, 0, true, err::SUCCESS},
-        {"disk, no access", "\\\\.\\PhysicalDrive0", 0, kRW, w::OPEN_EXISTING, 0, true, err::SUCCESS},
-        {"NUL", "\\\\.\\NUL", kReadWrite, kRW, w::OPEN_EXISTING, 0, true, err::SUCCESS},
-    };
-    for (const OpenRow& r : rows) {
-        SCOPED_TRACE(r.what);
-        k().SetLastError(kSentinel);
-        Handle h = open(expand(r.name), r.access, r.share, r.disposition, r.flags);
-        const DWORD e = k().GetLastError();
-        const bool wineDiffers = env->wine() && r.wineError != kSame;
-        EXPECT_EQ(h != kInvalidHandle, wineDiffers ? r.wineOpens == 1 : r.opens);
-        EXPECT_EQ(e, wineDiffers ? r.wineError : r.error);
-        if (h != kInvalidHandle) {
-            EXPECT_EQ(h % 4, 0);
-            close(h);
-        }
-    }
-    // CREATE_ALWAYS and TRUNCATE_EXISTING emptied what they opened.
-    Handle h = open(P("exists.txt"), kRead);
-    DWORD high = 7;
-    EXPECT_EQ(k().GetFileSize(h, &high), 0u);
-    EXPECT_EQ(high, 0u);
+    // clang-format off
+    run({
+        {"missing file", opens(P("missing.txt"), kRead), 0, err::FILE_NOT_FOUND},
+        {"missing directory", opens(P("nodir\\x.txt"), kWrite, w::CREATE_NEW), 0, err::PATH_NOT_FOUND},
+        {"disposition 0", opens(P("exists.txt"), kRead, 0), 0, err::INVALID_PARAMETER},
+        {"drive without volume", opens("Q:\\x.txt", kRead), 0, onWine(err::PATH_NOT_FOUND, err::FILE_NOT_FOUND)},
+        {"directory", opens(P("sub"), kRead), 0, err::ACCESS_DENIED},
+        {"directory, backup semantics", opens(P("sub"), kRead, kOpen, w::FILE_FLAG_BACKUP_SEMANTICS), 1, err::SUCCESS},
+        {"create new over a file", opens(P("exists.txt"), kWrite, w::CREATE_NEW), 0, err::FILE_EXISTS},
+        {"create always over a file", opens(P("exists.txt"), kWrite, w::CREATE_ALWAYS), 1, err::ALREADY_EXISTS},
+        {"open always, new", opens(P("new.txt"), kWrite, w::OPEN_ALWAYS), 1, err::SUCCESS},
+        {"dots and other case", opens(P("sub\\..\\EXISTS.TXT"), kRead), 1, err::SUCCESS},
+        {"truncate", opens(P("trunc.txt"), kWrite, w::TRUNCATE_EXISTING), 1, err::SUCCESS},
+        // Wine keeps read-only in Unix mode bits, which do not stop root (as the tests run here).
+        {"read-only for writing", opens(P("ro.txt"), kWrite), onWine(0, 1), onWine(err::ACCESS_DENIED, err::SUCCESS)},
+        {"read-only overwritten", opens(P("ro.txt"), kWrite, w::CREATE_ALWAYS), onWine(0, 1), onWine(err::ACCESS_DENIED, err::ALREADY_EXISTS)},
+        // Windows wants write access to truncate; Wine truncates for a reader too.
+        {"truncate for reading", opens(P("exists.txt"), kRead, w::TRUNCATE_EXISTING), onWine(0, 1), onWine(err::INVALID_PARAMETER, err::SUCCESS)},
+        {"truncate missing for reading", opens(P("missing.txt"), kRead, w::TRUNCATE_EXISTING), 0, onWine(err::INVALID_PARAMETER, err::FILE_NOT_FOUND)},
+        {"volume", opens("\\\\.\\C:", 0), 1, err::SUCCESS},
+        {"disk", opens("\\\\.\\PhysicalDrive0", 0), 1, err::SUCCESS},
+        {"emptied by create always and truncate", [&] { return size(open(P("exists.txt"), kRead)) + size(open(P("trunc.txt"), kRead)); }, 0, kAny},
+    });
+    // clang-format on
 }
-
-// --- Sharing ------------------------------------------------------------------------------------
-
-struct ShareRow {
-    const char* what;
-    DWORD firstAccess, firstShare, secondAccess, secondShare;
-    bool secondOpens;
-};
 
 TEST_P(Conformance, ShareModesAreCheckedBothWays) {
-    env->makeFile(P("f.txt"), "data");
-    const ShareRow rows[] = {
-        {"reader excludes everyone", kRead, 0, kRead, kShareAll, false},
-        {"readers sharing reads", kRead, w::FILE_SHARE_READ, kRead, w::FILE_SHARE_READ, true},
-        {"writer not allowed by first", kRead, w::FILE_SHARE_READ, kWrite, kShareAll, false},
-        {"first writer not allowed by second", kWrite, kRW, kRead, w::FILE_SHARE_READ, false},
-        {"both share read and write", kReadWrite, kRW, kReadWrite, kRW, true},
-        {"delete holder vs no delete sharing", w::DELETE, kShareAll, kRead, kRW, false},
-        {"query-only open takes no part", 0, 0, kReadWrite, 0, true},
-        {"query-only second open", kReadWrite, 0, 0, 0, true},
+    makeFile("f.txt");
+    auto second = [&](DWORD access1, DWORD share1, DWORD access2, DWORD share2) {
+        return [=, this] {
+            const Handle first = open(P("f.txt"), access1, share1);
+            const std::int64_t opened = opens(P("f.txt"), access2, kOpen, 0, share2)();
+            return close(first) ? opened : -1;
+        };
     };
-    for (const ShareRow& r : rows) {
-        SCOPED_TRACE(r.what);
-        Handle first = open(P("f.txt"), r.firstAccess, r.firstShare);
-        ASSERT_NE(first, kInvalidHandle) << k().GetLastError();
-        Handle second = open(P("f.txt"), r.secondAccess, r.secondShare);
-        EXPECT_EQ(second != kInvalidHandle, r.secondOpens);
-        if (second == kInvalidHandle) { EXPECT_EQ(k().GetLastError(), err::SHARING_VIOLATION); }
-        else close(second);
-        close(first);
-    }
+    // clang-format off
+    run({
+        {"reader excludes everyone", second(kRead, 0, kRead, kAll), 0, err::SHARING_VIOLATION},
+        {"second writer not allowed", second(kRead, w::FILE_SHARE_READ, kWrite, kAll), 0, err::SHARING_VIOLATION},
+        {"first writer not allowed", second(kWrite, kRW, kRead, w::FILE_SHARE_READ), 0, err::SHARING_VIOLATION},
+        {"deleter, no delete sharing", second(w::DELETE, kAll, kRead, kRW), 0, err::SHARING_VIOLATION},
+        {"both share read and write", second(kReadWrite, kRW, kReadWrite, kRW), 1, err::SUCCESS},
+        {"query-only opens take no part", second(0, 0, kReadWrite, 0), 1, err::SUCCESS},
+    });
+    // clang-format on
 }
 
-// --- Handles ------------------------------------------------------------------------------------
-
-TEST_P(Conformance, BadHandlesFailWithInvalidHandle) {
-    env->makeFile(P("f.txt"), "x");
-    Handle closed = open(P("f.txt"), kReadWrite);
-    ASSERT_NE(closed, kInvalidHandle);
-    close(closed);
-    char buf[512];
+TEST_P(Conformance, BadHandles) {
+    makeFile("f.txt");
+    const Handle closed = open(P("f.txt"), kReadWrite);
+    ASSERT_TRUE(close(closed));
+    const DWORD bad = err::INVALID_HANDLE;
     for (Handle h : {Handle(0), closed, kInvalidHandle}) {
         SCOPED_TRACE(h);
-        DWORD n = 9, high = 9;
-        k().SetLastError(kSentinel);
-        EXPECT_FALSE(k().ReadFile(h, buf, 1, &n));
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
-        EXPECT_EQ(n, 0u);  // zeroed before anything is checked
-        EXPECT_FALSE(k().WriteFile(h, "a", 1, &n));
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
-        EXPECT_EQ(k().SetFilePointer(h, 0, nullptr, w::FILE_BEGIN), sys::kInvalidSetFilePointer);
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
-        EXPECT_FALSE(k().SetEndOfFile(h));
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
-        EXPECT_FALSE(k().FlushFileBuffers(h));
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
-        EXPECT_EQ(k().GetFileSize(h, &high), sys::kInvalidSetFilePointer);
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
-        EXPECT_EQ(high, 9u);
-        EXPECT_EQ(k().GetFileType(h), w::FILE_TYPE_UNKNOWN);
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
-        EXPECT_FALSE(k().DeviceIoControl(h, w::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, buf, 24, &n));
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
+        // clang-format off
+        run({
+            {"ReadFile", [&] { return read(h, 1); }, -1, bad},
+            {"WriteFile", [&] { return write(h, "a"); }, -1, bad},
+            {"SetFilePointer", [&] { return seek(h, 0, w::FILE_BEGIN); }, -1, bad},
+            {"SetEndOfFile", [&] { return k().SetEndOfFile(h); }, 0, bad},
+            {"FlushFileBuffers", [&] { return k().FlushFileBuffers(h); }, 0, bad},
+            {"GetFileSize", [&] { return size(h); }, -1, bad},
+            {"GetFileType", [&] { return k().GetFileType(h); }, w::FILE_TYPE_UNKNOWN, bad},
+            {"DeviceIoControl", [&] { return ioctl(h, w::IOCTL_DISK_GET_DRIVE_GEOMETRY, 24); }, -1, bad},
+        });
     }
-    // -1 is also the current-process pseudo handle, which CloseHandle accepts.
-    EXPECT_TRUE(k().CloseHandle(kInvalidHandle));
-    for (Handle h : {Handle(0), closed}) {
-        EXPECT_FALSE(k().CloseHandle(h));
-        EXPECT_EQ(k().GetLastError(), err::INVALID_HANDLE);
-    }
+    run({
+        {"close -1, the current-process pseudo handle", [&] { return k().CloseHandle(kInvalidHandle); }, 1, kAny},
+        {"close 0", [&] { return k().CloseHandle(0); }, 0, bad},
+        {"close twice", [&] { return k().CloseHandle(closed); }, 0, bad},
+    });
+    // clang-format on
 }
 
-// --- Reading, writing and the file pointer ------------------------------------------------------
-
-TEST_P(Conformance, ReadWriteAndPointerFollowWindows) {
-    Handle h = open(P("rw.txt"), kReadWrite, 0, w::CREATE_NEW);
-    ASSERT_NE(h, kInvalidHandle);
-    DWORD n = 0;
-    ASSERT_TRUE(k().WriteFile(h, "hello world", 11, &n));
-    EXPECT_EQ(n, 11u);
-    EXPECT_EQ(k().SetFilePointer(h, 6, nullptr, w::FILE_BEGIN), 6u);
-    char buf[32] = {};
-    ASSERT_TRUE(k().ReadFile(h, buf, sizeof buf, &n));
-    EXPECT_EQ(std::string(buf, n), "world");
-    // At the end a read succeeds with nothing and leaves the last error alone.
-    k().SetLastError(kSentinel);
-    EXPECT_TRUE(k().ReadFile(h, buf, sizeof buf, &n));
-    EXPECT_EQ(n, 0u);
-    EXPECT_EQ(k().GetLastError(), kSentinel);
-
-    // Moves: relative, from the end, and refused before the start.
-    EXPECT_EQ(k().SetFilePointer(h, -5, nullptr, w::FILE_END), 6u);
-    EXPECT_EQ(k().SetFilePointer(h, -2, nullptr, w::FILE_CURRENT), 4u);
-    std::int32_t high = -1;
-    EXPECT_EQ(k().SetFilePointer(h, 0, &high, w::FILE_BEGIN), sys::kInvalidSetFilePointer);
-    EXPECT_EQ(k().GetLastError(), err::NEGATIVE_SEEK);
-    EXPECT_EQ(high, -1);  // left as passed
-    EXPECT_EQ(k().SetFilePointer(h, -100, nullptr, w::FILE_CURRENT), sys::kInvalidSetFilePointer);
-    EXPECT_EQ(k().GetLastError(), err::NEGATIVE_SEEK);
-    EXPECT_EQ(k().SetFilePointer(h, 0, nullptr, w::FILE_CURRENT), 4u);  // not moved
-    EXPECT_EQ(k().SetFilePointer(h, 0, nullptr, 3), sys::kInvalidSetFilePointer);
-    EXPECT_EQ(k().GetLastError(), err::INVALID_PARAMETER);
-
-    // Writing past the end extends the file with zeros between.
-    EXPECT_EQ(k().SetFilePointer(h, 20, nullptr, w::FILE_BEGIN), 20u);
-    ASSERT_TRUE(k().WriteFile(h, "!", 1, &n));
-    DWORD sizeHigh = 5;
-    EXPECT_EQ(k().GetFileSize(h, &sizeHigh), 21u);
-    EXPECT_EQ(sizeHigh, 0u);
-    k().SetFilePointer(h, 10, nullptr, w::FILE_BEGIN);
-    ASSERT_TRUE(k().ReadFile(h, buf, 11, &n));
-    EXPECT_EQ(std::string(buf, n), std::string("d") + std::string(9, '\0') + "!");
-
-    // SetEndOfFile cuts at the pointer; FlushFileBuffers is fine on a writable handle.
-    k().SetFilePointer(h, 5, nullptr, w::FILE_BEGIN);
-    EXPECT_TRUE(k().SetEndOfFile(h));
-    EXPECT_EQ(k().GetFileSize(h, nullptr), 5u);
-    EXPECT_TRUE(k().FlushFileBuffers(h));
-    close(h);
-
-    // Access is checked per handle.
-    Handle ro = open(P("rw.txt"), kRead);
-    EXPECT_FALSE(k().WriteFile(ro, "x", 1, &n));
-    EXPECT_EQ(k().GetLastError(), err::ACCESS_DENIED);
-    EXPECT_FALSE(k().SetEndOfFile(ro));
-    // Windows checks for write access; Wine complains about the parameter instead.
-    EXPECT_EQ(k().GetLastError(), env->onWine(err::ACCESS_DENIED, err::INVALID_PARAMETER));
-    EXPECT_FALSE(k().FlushFileBuffers(ro));
-    EXPECT_EQ(k().GetLastError(), err::ACCESS_DENIED);
-    Handle wo = open(P("rw.txt"), kWrite);
-    EXPECT_FALSE(k().ReadFile(wo, buf, 1, &n));
-    EXPECT_EQ(k().GetLastError(), err::ACCESS_DENIED);
+TEST_P(Conformance, ReadWriteAndPointer) {
+    const Handle h = open(P("rw.txt"), kReadWrite, kAll, w::CREATE_NEW);
+    const Handle ro = open(P("rw.txt"), kRead), wo = open(P("rw.txt"), kWrite);
+    const std::string gap = std::string("d") + std::string(9, '\0') + "!";
+    // clang-format off
+    run({
+        {"write", [&] { return write(h, "hello world"); }, 11, kAny},
+        {"read the rest from 6", [&] { seek(h, 6, w::FILE_BEGIN); return read(h, 32) == 5 && got == "world"; }, 1, kAny},
+        {"read at the end: nothing, last error left alone", [&] { return read(h, 32); }, 0, kSentinel},
+        {"from the end", [&] { return seek(h, -5, w::FILE_END); }, 6, kAny},
+        {"before the start", [&] { return seek(h, -100, w::FILE_CURRENT); }, -1, err::NEGATIVE_SEEK},
+        {"method 3", [&] { return seek(h, 0, 3); }, -1, err::INVALID_PARAMETER},
+        {"not moved by failures", [&] { return seek(h, 0, w::FILE_CURRENT); }, 6, kAny},
+        {"write past the end", [&] { seek(h, 20, w::FILE_BEGIN); return write(h, "!"); }, 1, kAny},
+        {"size", [&] { return size(h); }, 21, kAny},
+        {"zeros in the gap", [&] { seek(h, 10, w::FILE_BEGIN); return read(h, 11) == 11 && got == gap; }, 1, kAny},
+        {"cut at the pointer", [&] { seek(h, 5, w::FILE_BEGIN); return k().SetEndOfFile(h) ? size(ro) : -1; }, 5, kAny},
+        {"write, read-only handle", [&] { return write(ro, "x"); }, -1, err::ACCESS_DENIED},
+        // Windows checks for write access; Wine complains about the parameter instead.
+        {"cut, read-only handle", [&] { return k().SetEndOfFile(ro); }, 0, onWine(err::ACCESS_DENIED, err::INVALID_PARAMETER)},
+        {"flush, read-only handle", [&] { return k().FlushFileBuffers(ro); }, 0, err::ACCESS_DENIED},
+        {"read, write-only handle", [&] { return read(wo, 1); }, -1, err::ACCESS_DENIED},
+    });
+    // clang-format on
 }
 
-TEST_P(Conformance, PositionsAndSizesBeyondFourGiB) {
-    Handle h = open(P("big.bin"), kReadWrite, 0, w::CREATE_NEW);
-    ASSERT_NE(h, kInvalidHandle);
-    DWORD n = 0;
-    ASSERT_TRUE(k().WriteFile(h, "head", 4, &n));
-    // 5 GiB: low 0x40000000, high 1.
-    std::int32_t high = 1;
-    EXPECT_EQ(k().SetFilePointer(h, 0x40000000, &high, w::FILE_BEGIN), 0x40000000u);
-    EXPECT_EQ(high, 1);
-    ASSERT_TRUE(k().SetEndOfFile(h));
-    DWORD sizeHigh = 0;
-    EXPECT_EQ(k().GetFileSize(h, &sizeHigh), 0x40000000u);
-    EXPECT_EQ(sizeHigh, 1u);
-    // Inside the never-written middle the file reads as zeros.
-    high = 1;
-    k().SetFilePointer(h, 0, &high, w::FILE_BEGIN);
-    char buf[8];
-    std::memset(buf, 'x', sizeof buf);
-    ASSERT_TRUE(k().ReadFile(h, buf, sizeof buf, &n));
-    EXPECT_EQ(n, 8u);
-    EXPECT_EQ(std::string(buf, 8), std::string(8, '\0'));
-    // A low part of 0xFFFFFFFF is a success told apart by a cleared last error.
-    high = 0;
-    k().SetLastError(kSentinel);
-    EXPECT_EQ(k().SetFilePointer(h, -1, &high, w::FILE_BEGIN), 0xFFFFFFFFu);
-    EXPECT_EQ(k().GetLastError(), err::SUCCESS);
-    EXPECT_EQ(high, 0);
-    ASSERT_TRUE(k().SetEndOfFile(h));
-    k().SetLastError(kSentinel);
-    EXPECT_EQ(k().GetFileSize(h, &sizeHigh), 0xFFFFFFFFu);
-    EXPECT_EQ(k().GetLastError(), err::SUCCESS);
-    EXPECT_EQ(sizeHigh, 0u);
-    // Without a high part a move past 4 GiB cannot be reported.
-    k().SetFilePointer(h, 0, nullptr, w::FILE_BEGIN);
-    k().SetLastError(kSentinel);
-    const DWORD r = k().SetFilePointer(h, 0x7FFFFFFF, nullptr, w::FILE_END);
-    if (env->wine()) {
-        // Wine moves anyway and hands back the low part.
-        EXPECT_EQ(r, 0x7FFFFFFEu);
-        EXPECT_EQ(k().GetLastError(), kSentinel);
-    } else {
-        EXPECT_EQ(r, sys::kInvalidSetFilePointer);
-        EXPECT_EQ(k().GetLastError(), err::INVALID_PARAMETER);
-        EXPECT_EQ(k().SetFilePointer(h, 0, nullptr, w::FILE_CURRENT), 0u);
-    }
+TEST_P(Conformance, SparseFileBeyondFourGiB) {
+    const Handle h = open(P("big.bin"), kReadWrite, 0, w::CREATE_NEW);
+    const std::int64_t gib = std::int64_t(1) << 30;
+    // clang-format off
+    run({
+        {"write", [&] { return write(h, "head"); }, 4, kAny},
+        {"end at 5 GiB", [&] { return seek(h, 5 * gib, w::FILE_BEGIN) == 5 * gib && k().SetEndOfFile(h) ? size(h) : -1; }, 5 * gib, kAny},
+        {"zeros in the middle", [&] { seek(h, 4 * gib, w::FILE_BEGIN); return read(h, 8) == 8 && got == std::string(8, '\0'); }, 1, kAny},
+        // A low part of 0xFFFFFFFF is a success told apart by a cleared last error.
+        {"move to 4 GiB - 1", [&] { return seek(h, 4 * gib - 1, w::FILE_BEGIN); }, 4 * gib - 1, err::SUCCESS},
+        {"size 4 GiB - 1", [&] { k().SetEndOfFile(h); k().SetLastError(kSentinel); return size(h); }, 4 * gib - 1, err::SUCCESS},
+        // Without a high part a move past 4 GiB cannot be answered: Windows refuses it, Wine
+        // moves and answers the low part.
+        {"beyond 4 GiB, no high part", [&] { return k().SetFilePointer(h, 0x7FFFFFFF, nullptr, w::FILE_END); }, onWine<std::int64_t>(kBad, 0x7FFFFFFE), onWine(err::INVALID_PARAMETER, kSentinel)},
+        {"where it is", [&] { return seek(h, 0, w::FILE_CURRENT); }, onWine(4 * gib - 1, 6 * gib - 2), kAny},
+    });
+    // clang-format on
 }
 
-// --- Deleting -----------------------------------------------------------------------------------
-
-TEST_P(Conformance, DeleteFileRules) {
-    env->makeFile(P("plain.txt"), "p");
-    env->makeFile(P("ro.txt"), "r");
-    env->setReadOnly(P("ro.txt"), true);
-    env->makeFile(P("held.txt"), "h");
-    env->makeFile(P("shared.txt"), "s");
+TEST_P(Conformance, DeleteFile) {
+    for (const char* f : {"plain.txt", "ro.txt", "held.txt", "shared.txt"}) makeFile(f);
+    env->setReadOnly(P("ro.txt"));
     env->makeDirectory(P("sub"));
-    struct Row {
-        const char* what;
-        const char* name;
-        DWORD error;
-    } rows[] = {
-        {"missing", "%D\\missing.txt", err::FILE_NOT_FOUND},
-        {"missing directory", "%D\\nodir\\x.txt", err::PATH_NOT_FOUND},
-        {"empty name", "", err::PATH_NOT_FOUND},
-        {"directory", "%D\\sub", err::ACCESS_DENIED},
-        {"read-only", "%D\\ro.txt", err::ACCESS_DENIED},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
-        EXPECT_FALSE(k().DeleteFileA(expand(r.name)));
-        EXPECT_EQ(k().GetLastError(), r.error);
-    }
-    Handle held = open(P("held.txt"), kRead, kRW);
-    EXPECT_FALSE(k().DeleteFileA(P("held.txt")));
-    EXPECT_EQ(k().GetLastError(), err::SHARING_VIOLATION);
-    close(held);
-
-    Handle shared = open(P("shared.txt"), kRead, kShareAll);
-    EXPECT_TRUE(k().DeleteFileA(P("shared.txt")));
-    close(shared);
-    EXPECT_EQ(k().GetFileAttributesA(P("shared.txt")), sys::kInvalidFileAttributes);
-    EXPECT_EQ(k().GetLastError(), err::FILE_NOT_FOUND);
-
-    EXPECT_TRUE(k().DeleteFileA(P("plain.txt")));
-    EXPECT_EQ(k().GetFileAttributesA(P("plain.txt")), sys::kInvalidFileAttributes);
-
-    Handle temp = open(P("temp.txt"), kWrite, 0, w::CREATE_NEW, w::FILE_FLAG_DELETE_ON_CLOSE);
-    ASSERT_NE(temp, kInvalidHandle);
-    EXPECT_NE(k().GetFileAttributesA(P("temp.txt")), sys::kInvalidFileAttributes);
-    close(temp);
-    EXPECT_EQ(k().GetFileAttributesA(P("temp.txt")), sys::kInvalidFileAttributes);
-    EXPECT_EQ(k().GetLastError(), err::FILE_NOT_FOUND);
+    open(P("held.txt"), kRead, kRW);
+    Handle h = open(P("shared.txt"), kRead, kAll);
+    auto del = [&](const char* leaf) { return [=, this] { return k().DeleteFileA(P(leaf)); }; };
+    // clang-format off
+    run({
+        {"missing", del("missing.txt"), 0, err::FILE_NOT_FOUND},
+        {"missing directory", del("nodir\\x.txt"), 0, err::PATH_NOT_FOUND},
+        {"directory", del("sub"), 0, err::ACCESS_DENIED},
+        {"read-only", del("ro.txt"), 0, err::ACCESS_DENIED},
+        {"open without delete sharing", del("held.txt"), 0, err::SHARING_VIOLATION},
+        {"plain, then gone", [&] { return del("plain.txt")() ? attrs(P("plain.txt"))() : 0; }, kBad, err::FILE_NOT_FOUND},
+        {"open with delete sharing, gone once closed", [&] { return del("shared.txt")() && close(h) ? attrs(P("shared.txt"))() : 0; }, kBad, err::FILE_NOT_FOUND},
+        {"delete on close, while open", [&] { h = open(P("temp.txt"), kWrite, 0, w::CREATE_NEW, w::FILE_FLAG_DELETE_ON_CLOSE); return attrs(P("temp.txt"))() != kBad; }, 1, kAny},
+        {"delete on close, closed", [&] { return close(h) ? attrs(P("temp.txt"))() : 0; }, kBad, err::FILE_NOT_FOUND},
+    });
+    // clang-format on
 }
 
-// --- File types and devices ---------------------------------------------------------------------
-
-TEST_P(Conformance, FileTypes) {
-    env->makeFile(P("f.txt"), "x");
-    Handle file = open(P("f.txt"), kRead);
-    EXPECT_EQ(k().GetFileType(file), w::FILE_TYPE_DISK);
-    Handle dir = open(env->dir(), kRead, kShareAll, w::OPEN_EXISTING, w::FILE_FLAG_BACKUP_SEMANTICS);
-    EXPECT_EQ(k().GetFileType(dir), w::FILE_TYPE_DISK);
-    Handle nul = open("\\\\.\\NUL", kReadWrite, kRW);
-    EXPECT_EQ(k().GetFileType(nul), w::FILE_TYPE_CHAR);
-
-    // Windows calls volumes and disks disk devices; Wine knows neither type and fails.
-    Handle vol = openDevice("\\\\.\\C:", 0);
-    k().SetLastError(kSentinel);
-    EXPECT_EQ(k().GetFileType(vol), env->onWine(w::FILE_TYPE_DISK, w::FILE_TYPE_UNKNOWN));
-    if (env->wine()) { EXPECT_EQ(k().GetLastError(), err::NOT_SUPPORTED); }
-    Handle disk = openDevice("\\\\.\\PhysicalDrive0", 0);
-    if (disk == kInvalidHandle) GTEST_SKIP() << "raw disks need an administrator";
-    k().SetLastError(kSentinel);
-    EXPECT_EQ(k().GetFileType(disk), env->onWine(w::FILE_TYPE_DISK, w::FILE_TYPE_UNKNOWN));
-    if (env->wine()) { EXPECT_EQ(k().GetLastError(), 66u); }  // ERROR_BAD_DEV_TYPE
-}
-
-TEST_P(Conformance, VolumeAndDiskHandles) {
-    Handle disk = openDevice("\\\\.\\PhysicalDrive0", kRead);
-    if (disk == kInvalidHandle) GTEST_SKIP() << "raw disks need an administrator";
-    Handle vol = openDevice("\\\\.\\C:", kRead);
+TEST_P(Conformance, DevicesAndFileTypes) {
+    makeFile("f.txt");
+    const Handle file = open(P("f.txt"), kRead), nul = open("\\\\.\\NUL", kReadWrite, kRW);
+    const Handle dir = open(env->dir, kRead, kAll, kOpen, w::FILE_FLAG_BACKUP_SEMANTICS);
+    const Handle vol0 = open("\\\\.\\C:", 0, kRW), disk0 = open("\\\\.\\PhysicalDrive0", 0, kRW);
+    const DWORD geometry = w::IOCTL_DISK_GET_DRIVE_GEOMETRY, length = w::IOCTL_DISK_GET_LENGTH_INFO;
+    auto type = [&](Handle h) { return [=, this] { return k().GetFileType(h); }; };
+    // DISK_GEOMETRY: cylinders (64 bits), media, tracks/cylinder, sectors/track, bytes/sector.
+    auto diskLength = [&] { return out64() * out[3] * out[4] * out[5]; };
+    // clang-format off
+    run({
+        {"file", type(file), w::FILE_TYPE_DISK, kAny},
+        {"directory", type(dir), w::FILE_TYPE_DISK, kAny},
+        {"NUL", type(nul), w::FILE_TYPE_CHAR, kAny},
+        // Windows calls volumes and disks disk devices; Wine knows neither type and fails.
+        {"volume", type(vol0), onWine(w::FILE_TYPE_DISK, w::FILE_TYPE_UNKNOWN), onWine(kAny, err::NOT_SUPPORTED)},
+        {"disk", type(disk0), onWine(w::FILE_TYPE_DISK, w::FILE_TYPE_UNKNOWN), onWine(kAny, DWORD(66))},  // BAD_DEV_TYPE
+        {"geometry of a file", [&] { return ioctl(file, geometry, 24); }, -1, onWine(err::INVALID_FUNCTION, err::NOT_SUPPORTED)},
+        // Too small a buffer: Windows refuses it, Wine fills what fits.
+        {"geometry into 20 bytes", [&] { return ioctl(disk0, geometry, 20); }, onWine(-1, 20), onWine(err::INSUFFICIENT_BUFFER, kAny)},
+        {"disk length, query access", [&] { return ioctl(disk0, length, 8); }, -1, err::ACCESS_DENIED},
+        {"volume geometry", [&] { return ioctl(vol0, geometry, 24); }, 24, kAny},
+        {"disk geometry, as the volume's", [&] { const auto volume = out; return ioctl(disk0, geometry, 24) == 24 && out == volume; }, 1, kAny},
+        {"fixed media, 512-byte sectors", [&] { return out[2] == 12 && out[5] == 512; }, 1, kAny},
+    });
+    // The machine models the disk Wine describes; a real disk can be any size.
+    if (env->sim || env->wine) { EXPECT_EQ(diskLength(), 10000 * 255 * 63 * 512ll); }
+    const Handle disk = open("\\\\.\\PhysicalDrive0", kRead, kRW), vol = open("\\\\.\\C:", kRead, kRW);
+    if (disk == kInvalidHandle && !env->sim && !env->wine) GTEST_SKIP() << "needs an administrator";
+    // Wine does not implement the length request.
+    run({{"disk length", [&, n = diskLength()] { return ioctl(disk, length, 8) == 8 && out64() == n; }, onWine(1, 0), onWine(kAny, err::NOT_SUPPORTED)}});
     for (Handle h : {disk, vol}) {
         SCOPED_TRACE(h == disk ? "disk" : "volume");
-        DWORD high = 3;
-        EXPECT_EQ(k().GetFileSize(h, &high), sys::kInvalidSetFilePointer);
-        EXPECT_EQ(k().GetLastError(), err::INVALID_FUNCTION);
-        EXPECT_EQ(high, 3u);
-        // Flushing needs write access on Windows; Wine does not flush devices at all.
-        EXPECT_FALSE(k().FlushFileBuffers(h));
-        EXPECT_EQ(k().GetLastError(), env->onWine(err::ACCESS_DENIED, err::INVALID_FUNCTION));
-        // Windows reads whole sectors; Wine reads nothing from a device.
-        std::vector<char> sector(512);
-        DWORD n = 7;
-        const sys::BOOL ok = k().ReadFile(h, sector.data(), 512, &n);
-        EXPECT_EQ(ok, env->onWine(1, 0));
-        EXPECT_EQ(n, env->onWine(512u, 0u));
-        if (env->wine()) { EXPECT_EQ(k().GetLastError(), err::INVALID_FUNCTION); }
-        if (!env->wine()) {
-            // Not a whole sector: refused.
-            EXPECT_FALSE(k().ReadFile(h, sector.data(), 100, &n));
-            EXPECT_EQ(k().GetLastError(), err::INVALID_PARAMETER);
-        }
+        run({
+            {"size", [&] { return size(h); }, -1, err::INVALID_FUNCTION},
+            // Flushing needs write access on Windows; Wine does not flush devices at all.
+            {"flush", [&] { return k().FlushFileBuffers(h); }, 0, onWine(err::ACCESS_DENIED, err::INVALID_FUNCTION)},
+            // Windows reads whole sectors only; Wine reads nothing from a device.
+            {"read a sector", [&] { return read(h, 512); }, onWine(512, -1), onWine(kAny, err::INVALID_FUNCTION)},
+            {"read part of a sector", [&] { return read(h, 100); }, -1, onWine(err::INVALID_PARAMETER, err::INVALID_FUNCTION)},
+        });
     }
+    // clang-format on
 }
-
-TEST_P(Conformance, DiskGeometryAndLength) {
-    Handle disk = openDevice("\\\\.\\PhysicalDrive0", 0);
-    if (disk == kInvalidHandle) GTEST_SKIP() << "raw disks need an administrator";
-    unsigned char g[32];
-    std::memset(g, 0xAA, sizeof g);
-    DWORD n = 0;
-    ASSERT_TRUE(k().DeviceIoControl(disk, w::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, g, 24, &n))
-        << k().GetLastError();
-    EXPECT_EQ(n, 24u);
-    std::int64_t cylinders;
-    DWORD media, tracks, sectors, bytes;
-    std::memcpy(&cylinders, g, 8);
-    std::memcpy(&media, g + 8, 4);
-    std::memcpy(&tracks, g + 12, 4);
-    std::memcpy(&sectors, g + 16, 4);
-    std::memcpy(&bytes, g + 20, 4);
-    EXPECT_EQ(media, 12u);  // FixedMedia
-    EXPECT_EQ(bytes, 512u);
-    if (env->simulated() || env->wine()) {
-        // The machine models the disk Wine describes.
-        EXPECT_EQ(cylinders, 10000);
-        EXPECT_EQ(tracks, 255u);
-        EXPECT_EQ(sectors, 63u);
-    }
-    // The volume answers with its disk's geometry.
-    Handle vol = openDevice("\\\\.\\C:", 0);
-    unsigned char gv[24];
-    EXPECT_TRUE(k().DeviceIoControl(vol, w::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, gv, 24, &n));
-    EXPECT_EQ(std::memcmp(g, gv, 24), 0);
-
-    // Too small a buffer: Windows refuses it, Wine fills what fits.
-    k().SetLastError(kSentinel);
-    const sys::BOOL shortOk =
-        k().DeviceIoControl(disk, w::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, g, 20, &n);
-    EXPECT_EQ(shortOk, env->onWine(0, 1));
-    if (!env->wine()) { EXPECT_EQ(k().GetLastError(), err::INSUFFICIENT_BUFFER); }
-
-    // A plain file is no disk: Windows answers INVALID_FUNCTION, Wine NOT_SUPPORTED.
-    env->makeFile(P("f.txt"), "x");
-    Handle file = open(P("f.txt"), kRead);
-    EXPECT_FALSE(k().DeviceIoControl(file, w::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, g, 24, &n));
-    EXPECT_EQ(k().GetLastError(), env->onWine(err::INVALID_FUNCTION, err::NOT_SUPPORTED));
-
-    // The length needs a handle with read access.
-    Handle readable = openDevice("\\\\.\\PhysicalDrive0", kRead);
-    std::uint64_t length = 0;
-    const sys::BOOL lenOk =
-        k().DeviceIoControl(readable, w::IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, 8, &n);
-    // Wine does not implement the length request.
-    EXPECT_EQ(lenOk, env->onWine(1, 0));
-    if (env->wine()) {
-        EXPECT_EQ(k().GetLastError(), err::NOT_SUPPORTED);
-    } else {
-        EXPECT_EQ(n, 8u);
-        EXPECT_EQ(length, std::uint64_t(cylinders) * tracks * sectors * bytes);
-        EXPECT_FALSE(k().DeviceIoControl(disk, w::IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, 8, &n));
-        EXPECT_EQ(k().GetLastError(), err::ACCESS_DENIED);
-    }
-}
-
-// --- Queries on a path --------------------------------------------------------------------------
-
-struct PathRow {
-    const char* name;
-    DWORD driveType;
-    DWORD freeSpaceError;   // 0: succeeds
-    DWORD volumeInfoError;  // 0: succeeds
-    const char* volumePath;  // nullptr: fails with volumePathError
-    DWORD volumePathError;
-    DWORD attributes;  // kInvalidFileAttributes: fails with attributesError
-    DWORD attributesError;
-    DWORD wineDriveTypeError;  // Wine's GetDriveTypeA sets the last error
-};
-
-constexpr DWORD kBad = sys::kInvalidFileAttributes;
-constexpr DWORD kNoSuchDevice = 433;  // ERROR_NO_SUCH_DEVICE
 
 TEST_P(Conformance, PathQueries) {
-    // The root of the system drive: Windows marks it hidden and system, Wine does not.
-    const DWORD rootAttributes = env->onWine(0x16u, 0x10u);
-    const PathRow rows[] = {
-        {"C:\\", 3, 0, 0, "C:\\", 0, rootAttributes, 0, err::MORE_DATA},
-        {"C:\\windows", 3, 0, err::INVALID_NAME, "C:\\", 0, 0x10, 0, err::MORE_DATA},
-        {"C:\\windows\\", 3, 0, err::DIR_NOT_ROOT, "C:\\", 0, 0x10, 0, err::MORE_DATA},
-        {"", 1, err::PATH_NOT_FOUND, err::PATH_NOT_FOUND, nullptr, err::INVALID_PARAMETER, kBad, err::PATH_NOT_FOUND, kNoSuchDevice},
-        {"Q:\\", 1, err::PATH_NOT_FOUND, err::PATH_NOT_FOUND, nullptr, err::FILE_NOT_FOUND, kBad, err::PATH_NOT_FOUND, kNoSuchDevice},
-        {"C:\\nonexistent\\x", 1, err::PATH_NOT_FOUND, err::DIR_NOT_ROOT, "C:\\", 0, kBad, err::PATH_NOT_FOUND, err::MORE_DATA},
+    auto volumeInfo = [&](const char* name) {
+        char label[256], fs[256] = "?";
+        DWORD serial, maxLen = 0, flags = 0;
+        // NTFS with case-preserved names and persistent ACLs; Wine reports only these flags.
+        return k().GetVolumeInformationA(name, label, 256, &serial, &maxLen, &flags, fs, 256) &&
+               fs == std::string("NTFS") && maxLen == 255 && (flags & onWine(0xAu, kBad)) == 0xA;
     };
-    for (const PathRow& r : rows) {
-        SCOPED_TRACE(std::string("path \"") + r.name + "\"");
-        k().SetLastError(kSentinel);
-        EXPECT_EQ(k().GetDriveTypeA(r.name), r.driveType);
-        // Windows never sets the last error here; Wine leaves its own lookups' errors behind.
-        EXPECT_EQ(k().GetLastError(), env->onWine(kSentinel, r.wineDriveTypeError));
-
-        DWORD spc = 0, bps = 0, freeC = 0, totalC = 0;
-        const sys::BOOL free = k().GetDiskFreeSpaceA(r.name, &spc, &bps, &freeC, &totalC);
-        EXPECT_EQ(free, r.freeSpaceError ? 0 : 1);
-        if (!free) { EXPECT_EQ(k().GetLastError(), r.freeSpaceError); }
-        else { EXPECT_GT(totalC, 0u); }
-        std::uint64_t a = 0, b = 0, c = 0;
-        EXPECT_EQ(k().GetDiskFreeSpaceExA(r.name, &a, &b, &c), r.freeSpaceError ? 0 : 1);
-        if (r.freeSpaceError) { EXPECT_EQ(k().GetLastError(), r.freeSpaceError); }
-        else { EXPECT_LE(c, b); }
-
-        char label[256], fs[256];
-        std::memset(label, 'x', sizeof label);
-        std::memset(fs, 'x', sizeof fs);
-        DWORD serial = 0, maxLen = 0, flags = 0;
-        const sys::BOOL info =
-            k().GetVolumeInformationA(r.name, label, 256, &serial, &maxLen, &flags, fs, 256);
-        EXPECT_EQ(info, r.volumeInfoError ? 0 : 1);
-        if (!info) {
-            EXPECT_EQ(k().GetLastError(), r.volumeInfoError);
-        } else {
-            EXPECT_STREQ(fs, "NTFS");
-            EXPECT_EQ(maxLen, 255u);
-            EXPECT_NE(std::memchr(label, 0, sizeof label), nullptr);
-            EXPECT_EQ(flags & 0xA, 0xAu);  // case-preserved names, persistent ACLs
-            if (env->simulated() || env->wine()) {
-                EXPECT_STREQ(label, "");
-                EXPECT_EQ(serial, 0x43000000u);  // Wine's serial for C:, which the machine uses
-            }
-            if (env->wine()) { EXPECT_EQ(flags, 0xAu); }
-        }
-
-        char vp[256];
-        std::memset(vp, 'x', sizeof vp);
-        const sys::BOOL path = k().GetVolumePathNameA(r.name, vp, 256);
-        EXPECT_EQ(path, r.volumePath ? 1 : 0);
-        if (r.volumePath) { EXPECT_STREQ(vp, r.volumePath); }
-        else { EXPECT_EQ(k().GetLastError(), r.volumePathError); }
-
-        const DWORD attrs = k().GetFileAttributesA(r.name);
-        EXPECT_EQ(attrs, r.attributes);
-        if (attrs == kBad) { EXPECT_EQ(k().GetLastError(), r.attributesError); }
-    }
+    // Per path: the drive type and, on Wine, the last error after it; the errors of free space,
+    // volume information, volume path (nullptr: fails) and attributes, 0 when they succeed.
+    auto path = [&](const char* name, DWORD driveType, DWORD wineDriveTypeError,
+                    DWORD freeSpaceError, DWORD volumeInfoError, const char* volumePath,
+                    DWORD volumePathError, DWORD attributes, DWORD attributesError) {
+        SCOPED_TRACE(std::string("path \"") + name + "\"");
+        auto orAny = [](DWORD error) { return error ? error : kAny; };
+        // clang-format off
+        run({
+            // Windows never sets the last error here; Wine leaves its own lookups' errors behind.
+            {"drive type", [&] { return k().GetDriveTypeA(name); }, driveType, onWine(kSentinel, wineDriveTypeError)},
+            {"free space", [&] { DWORD a, b, c, total = 0; return k().GetDiskFreeSpaceA(name, &a, &b, &c, &total) && total > 0; }, !freeSpaceError, orAny(freeSpaceError)},
+            {"free space ex", [&] { std::uint64_t a, total = 0, free = 1; return k().GetDiskFreeSpaceExA(name, &a, &total, &free) && free <= total; }, !freeSpaceError, orAny(freeSpaceError)},
+            {"volume information", [&] { return volumeInfo(name); }, !volumeInfoError, orAny(volumeInfoError)},
+            {"volume path", [&] { char vp[256] = "?"; return k().GetVolumePathNameA(name, vp, 256) && vp == std::string(volumePath); }, volumePath != nullptr, orAny(volumePathError)},
+            {"attributes", attrs(name), attributes, orAny(attributesError)},
+        });
+    };
+    const DWORD noPath = err::PATH_NOT_FOUND, more = err::MORE_DATA, noDevice = 433;  // NO_SUCH_DEVICE
+    // The root of the system drive: Windows marks it hidden and system, Wine does not.
+    path("C:\\", 3, more, 0, 0, "C:\\", 0, onWine(0x16u, 0x10u), 0);
+    path("C:\\windows", 3, more, 0, err::INVALID_NAME, "C:\\", 0, 0x10, 0);
+    path("C:\\windows\\", 3, more, 0, err::DIR_NOT_ROOT, "C:\\", 0, 0x10, 0);
+    path("", 1, noDevice, noPath, noPath, nullptr, err::INVALID_PARAMETER, kBad, noPath);
+    path("Q:\\", 1, noDevice, noPath, noPath, nullptr, err::FILE_NOT_FOUND, kBad, noPath);
+    path("C:\\nonexistent\\x", 1, more, noPath, err::DIR_NOT_ROOT, "C:\\", 0, kBad, noPath);
+    // clang-format on
 }
 
-TEST_P(Conformance, FileAttributes) {
-    env->makeFile(P("f.txt"), "x");
-    env->makeFile(P("ro.txt"), "x");
-    env->setReadOnly(P("ro.txt"), true);
+TEST_P(Conformance, AttributesAndCurrentDirectory) {
+    for (const char* f : {"f.txt", "ro.txt"}) makeFile(f);
+    env->setReadOnly(P("ro.txt"));
     env->makeDirectory(P("sub"));
-    EXPECT_EQ(k().GetFileAttributesA(P("f.txt")), w::FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_EQ(k().GetFileAttributesA(P("ro.txt")), w::FILE_ATTRIBUTE_ARCHIVE | w::FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(k().GetFileAttributesA(P("sub")), w::FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(k().GetFileAttributesA(P("missing")), kBad);
-    EXPECT_EQ(k().GetLastError(), err::FILE_NOT_FOUND);
-    EXPECT_EQ(k().GetFileAttributesA(P("missing\\x")), kBad);
-    EXPECT_EQ(k().GetLastError(), err::PATH_NOT_FOUND);
+    const DWORD archive = w::FILE_ATTRIBUTE_ARCHIVE;
+    // clang-format off
+    run({
+        {"file", attrs(P("f.txt")), archive, kAny},
+        {"read-only file", attrs(P("ro.txt")), archive | w::FILE_ATTRIBUTE_READONLY, kAny},
+        {"directory", attrs(P("sub")), w::FILE_ATTRIBUTE_DIRECTORY, kAny},
+        {"missing", attrs(P("missing")), kBad, err::FILE_NOT_FOUND},
+        {"cd to a missing directory", [&] { return k().SetCurrentDirectoryA(P("missing")); }, 0, err::FILE_NOT_FOUND},
+        {"cd to a file", [&] { return k().SetCurrentDirectoryA(P("f.txt")); }, 0, err::DIRECTORY},
+        {"cd, relative names", [&] { return k().SetCurrentDirectoryA(env->dir) ? attrs("f.txt")() : 0; }, archive, kAny},
+        {"cd relative, dot-dot", [&] { return k().SetCurrentDirectoryA("sub") ? attrs("..\\f.txt")() : 0; }, archive, kAny},
+        // "C:" alone goes to drive C:'s current directory, which is where we are.
+        {"cd to the drive alone", [&] { return k().SetCurrentDirectoryA("C:") ? attrs("..\\f.txt")() : 0; }, archive, kAny},
+    });
+    // clang-format on
 }
 
-// --- Memory and process -------------------------------------------------------------------------
-
-TEST_P(Conformance, VirtualMemory) {
-    k().SetLastError(kSentinel);
-    EXPECT_EQ(k().VirtualAlloc(0, w::MEM_COMMIT, w::PAGE_READWRITE), nullptr);
-    EXPECT_EQ(k().GetLastError(), err::INVALID_PARAMETER);
-
-    auto* p = static_cast<unsigned char*>(k().VirtualAlloc(10000, w::MEM_COMMIT, w::PAGE_READWRITE));
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 65536, 0u);
-    for (int i : {0, 4095, 9999, 12287}) EXPECT_EQ(p[i], 0) << i;  // whole pages, zeroed
-    p[12287] = 1;
-    EXPECT_TRUE(k().VirtualLock(p, 10000));
-    EXPECT_FALSE(k().VirtualFree(p, 10000, w::MEM_RELEASE));
-    EXPECT_EQ(k().GetLastError(), err::INVALID_PARAMETER);
-    EXPECT_TRUE(k().VirtualFree(p, 0, w::MEM_RELEASE));
-    EXPECT_FALSE(k().VirtualFree(p, 0, w::MEM_RELEASE));
-    // Windows: the memory is not allocated; Wine calls it a bad parameter.
-    EXPECT_EQ(k().GetLastError(), env->onWine(err::INVALID_ADDRESS, err::INVALID_PARAMETER));
+TEST_P(Conformance, MemoryAndProcess) {
+    unsigned char* p = nullptr;
+    char dir[64];
+    // clang-format off
+    run({
+        {"allocate nothing", [&] { return k().VirtualAlloc(0, w::MEM_COMMIT, w::PAGE_READWRITE) != nullptr; }, 0, err::INVALID_PARAMETER},
+        {"allocate, 64 KiB aligned", [&] { p = static_cast<unsigned char*>(k().VirtualAlloc(10000, w::MEM_COMMIT, w::PAGE_READWRITE)); return p ? std::uintptr_t(p) % 65536 : 1; }, 0, kAny},
+        {"whole pages, zeroed", [&] { p[12287] = 1; return p[0] + p[9999] + p[12287]; }, 1, kAny},
+        {"release with a size", [&] { return k().VirtualFree(p, 10000, w::MEM_RELEASE); }, 0, err::INVALID_PARAMETER},
+        {"release", [&] { return k().VirtualFree(p, 0, w::MEM_RELEASE); }, 1, kAny},
+        // Windows: the memory is not allocated; Wine calls it a bad parameter.
+        {"release twice", [&] { return k().VirtualFree(p, 0, w::MEM_RELEASE); }, 0, onWine(err::INVALID_ADDRESS, err::INVALID_PARAMETER)},
+        {"Windows directory", [&] { return k().GetWindowsDirectoryA(dir, 64) == 10 && std::toupper(dir[3]) == 'W'; }, 1, kAny},
+        {"too small: the size needed with its NUL", [&] { return k().GetWindowsDirectoryA(dir, 5); }, 11, kAny},
+    });
+    // clang-format on
 }
 
-TEST_P(Conformance, ProcessCalls) {
-    char buf[64];
-    std::memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(k().GetWindowsDirectoryA(buf, sizeof buf), 10u);
-    EXPECT_EQ(std::string(buf).size(), 10u);
-    EXPECT_EQ(upperCase(buf), "C:\\WINDOWS");
-    // Too small: the size needed, with the terminating NUL.
-    EXPECT_EQ(k().GetWindowsDirectoryA(buf, 5), 11u);
-
-    const DWORD before = k().SetErrorMode(w::SEM_FAILCRITICALERRORS);
-    EXPECT_EQ(k().SetErrorMode(before), w::SEM_FAILCRITICALERRORS);
-    EXPECT_NE(k().GetCurrentProcessId(), 0u);
-    EXPECT_NE(k().GetACP(), 0u);
-    EXPECT_TRUE(k().SetDllDirectoryA(""));
-}
-
-TEST_P(Conformance, CurrentDirectory) {
-    env->makeFile(P("f.txt"), "x");
-    env->makeDirectory(P("sub"));
-    ASSERT_TRUE(k().SetCurrentDirectoryA(env->dir()));
-    // Relative names now resolve here.
-    EXPECT_EQ(k().GetFileAttributesA("f.txt"), w::FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_TRUE(k().SetCurrentDirectoryA("sub"));
-    EXPECT_EQ(k().GetFileAttributesA("..\\f.txt"), w::FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_FALSE(k().SetCurrentDirectoryA(P("missing")));
-    EXPECT_EQ(k().GetLastError(), err::FILE_NOT_FOUND);
-    EXPECT_FALSE(k().SetCurrentDirectoryA(P("f.txt")));
-    EXPECT_EQ(k().GetLastError(), err::DIRECTORY);
-    // "C:" alone goes to drive C:'s current directory, which is where we are.
-    EXPECT_TRUE(k().SetCurrentDirectoryA("C:"));
-    EXPECT_EQ(upperCase(env->currentDirectory()), upperCase(P("sub")));
-}
-
-std::vector<std::string> backends() {
 #ifdef HB_WITH_WIN32_KERNEL
-    return {"Sim", "Win32"};
+const auto kBackends = ::testing::Values("Sim", "Win32");
 #else
-    return {"Sim"};
+const auto kBackends = ::testing::Values("Sim");
 #endif
-}
-
-INSTANTIATE_TEST_SUITE_P(Kernels, Conformance, ::testing::ValuesIn(backends()),
-                         [](const auto& p) { return p.param; });
+INSTANTIATE_TEST_SUITE_P(Kernels, Conformance, kBackends, [](const auto& p) { return p.param; });
 
 }  // namespace
 }  // namespace hbtest
