@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 
 #include "app/CommandLine.h"
 #include "app/FormHelpers.h"
@@ -11,39 +11,22 @@ namespace {
 
 using MainWindow = HandlerTest;
 
+// What loading does beyond the table's design-time texts.
 TEST_F(MainWindow, StartsAsLoadLeavesIt) {
     EXPECT_EQ(frm.caption(), "Handlebench - pid:312");
     EXPECT_EQ(frm.lblHandle.text(), "0x0");
     EXPECT_EQ(frm.cboCreation.text(), "OPEN_EXISTING");
-    EXPECT_EQ(frm.cboCreation.listIndex(), 3);
     EXPECT_EQ(frm.lstHexView.count(), 0u);
     EXPECT_EQ(frm.cboFileName.text(), "A:\\Test.txt");
     EXPECT_EQ(frm.cboFileName.items().size(), 14u);
-    EXPECT_EQ(frm.cboFileName.items()[1], "\\\\.\\PhysicalDrive0");
-    EXPECT_EQ(frm.lblResult.text(), "--");
-    EXPECT_EQ(frm.lblFilePos.text(), "Pos:");
-    EXPECT_EQ(frm.lblFileSize.text(), "---");
-    EXPECT_EQ(frm.lblAccessName.text(), "---");
-    EXPECT_EQ(frm.txtAccess.text(), "0x00000000");
-    EXPECT_EQ(frm.txtCount.text(), "512");
-    EXPECT_EQ(frm.txtPosLow.text(), "0x1000");
-    EXPECT_EQ(frm.txtPosHigh.text(), "0x0");
     EXPECT_FALSE(frm.lblTestTextWidht.visible());
-    EXPECT_EQ(frm.lstHexView.font().name, "Courier New");
-    EXPECT_EQ(frm.lblResult.font().charset, 0);  // code page 1252
     EXPECT_EQ(m.errorMode(), 0x8003u);
     EXPECT_EQ(m.currentDirectory().substr(0, 2), "C:");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(frm.chkShare(i).value(), 0);
-}
-
-TEST_F(MainWindow, LoadDoesItsWindowChores) {
-    const auto& c = tk.chores;
-    auto has = [&](const std::string& s) { return std::find(c.begin(), c.end(), s) != c.end(); };
-    EXPECT_TRUE(has("setIcons(frmMain,APPICON)"));
-    EXPECT_TRUE(has("addExStyle(frmMain,0x40000)"));
-    EXPECT_TRUE(has("setComboMinVisible(cboFileName,150)"));
-    EXPECT_TRUE(has("disableTheme(lblResult)"));
-    EXPECT_TRUE(has("disableTheme(chkShare(2))"));
+    const std::vector<std::string> chores = {"setIcons(frmMain,APPICON)",
+                                             "addExStyle(frmMain,0x40000)",
+                                             "setComboMinVisible(cboFileName,150)"};
+    for (const std::string& chore : chores)
+        EXPECT_NE(std::find(tk.chores.begin(), tk.chores.end(), chore), tk.chores.end()) << chore;
 }
 
 TEST(MainWindowStart, CommandLineBecomesTheFileName) {
@@ -64,32 +47,6 @@ TEST(MainWindowStart, ResultFontFollowsTheCodePage) {
         frm.load();
         EXPECT_EQ(frm.lblResult.font().charset, charset) << acp;
     }
-}
-
-TEST(MainWindowTable, EveryControlIsUniqueAndInsideTheClientArea) {
-    std::set<std::string> names;
-    std::set<int> ids;
-    ui::Headless tk;
-    sys::SimMachine m;
-    app::FrmMain frm(tk, m, "");
-    for (const auto& c : frm.controls()) {
-        EXPECT_TRUE(names.insert(c->fullName()).second) << c->fullName();
-        EXPECT_TRUE(ids.insert(c->id()).second) << c->fullName();
-        const ui::Rect& r = c->rect();
-        EXPECT_GE(r.x, 0) << c->fullName();
-        EXPECT_LE(r.x + r.w, frm.clientWidth()) << c->fullName();
-        EXPECT_LE(r.y + r.h, frm.clientHeight()) << c->fullName();
-    }
-    EXPECT_EQ(frm.Label(13).text(), "NULL");
-    EXPECT_EQ(frm.Label(4).text(), "FlagsAnd&Attributes:");
-    // 39 command buttons, 14 static labels.
-    int buttons = 0, labels = 0;
-    for (const auto& c : frm.controls()) {
-        buttons += c->kind() == ui::Kind::Button && c->rect().w == 1485;
-        labels += c->name() == "Label";
-    }
-    EXPECT_EQ(buttons, 39);
-    EXPECT_EQ(labels, 14);
 }
 
 TEST_F(MainWindow, ResultLineDoubleClickCopiesWithOneRetry) {
