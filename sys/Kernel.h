@@ -123,5 +123,8 @@ public:
 
 // The real kernel32; exists only in the Windows build.
 std::unique_ptr<Kernel> MakeWin32Kernel();
+// True when the Windows build runs under Wine (its ntdll exports wine_get_version); tests use
+// it to state where Wine answers differently from Windows.
+bool RunningUnderWine();
 
 }  // namespace sys

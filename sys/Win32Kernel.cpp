@@ -171,4 +171,9 @@ static_assert(sizeof(::DWORD) == sizeof(DWORD) && sizeof(::BOOL) == sizeof(BOOL)
 
 std::unique_ptr<Kernel> MakeWin32Kernel() { return std::make_unique<Win32Kernel>(); }
 
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 }  // namespace sys

@@ -13,9 +13,6 @@
 #include "sys/SimMachine.h"
 
 #ifdef HB_WITH_WIN32_KERNEL
-// Declared here because <windows.h> would turn the names of our constants into macros.
-extern "C" __declspec(dllimport) void* __stdcall GetModuleHandleA(const char* name);
-extern "C" __declspec(dllimport) void* __stdcall GetProcAddress(void* module, const char* name);
 const auto kBackends = ::testing::Values("Sim", "Win32");
 #else
 const auto kBackends = ::testing::Values("Sim");
@@ -46,7 +43,7 @@ class Conformance : public ::testing::TestWithParam<std::string> {
 #ifdef HB_WITH_WIN32_KERNEL
         if (GetParam() == "Win32") {
             kernel = MakeWin32Kernel();
-            isWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+            isWine = RunningUnderWine();
             static unsigned counter = std::random_device{}();
             do dir = (fs::temp_directory_path() / ("hbconf-" + std::to_string(++counter))).string();
             while (!fs::create_directory(dir));
