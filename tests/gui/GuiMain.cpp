@@ -8,17 +8,13 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    INITCOMMONCONTROLSEX icc{};
-    icc.dwSize = sizeof icc;
-    icc.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-
     ::testing::InitGoogleTest(&argc, argv);
-    int rc = RUN_ALL_TESTS();
+    const int rc = RUN_ALL_TESTS();
     const auto& u = *::testing::UnitTest::GetInstance();
-    int ran = u.test_to_run_count();
-    int failed = u.failed_test_count();
-    std::printf("%d tests run\n%d passed, %d failed\n", ran, u.successful_test_count(), failed);
+    std::printf("%d tests run\n%d passed, %d failed\n", u.test_to_run_count(),
+                u.successful_test_count(), u.failed_test_count());
     std::fflush(stdout);
-    return (rc != 0 || ran == 0 || failed != 0) ? 1 : 0;
+    return (rc != 0 || u.test_to_run_count() == 0 || u.failed_test_count() != 0) ? 1 : 0;
 }

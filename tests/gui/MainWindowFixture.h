@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -26,54 +27,20 @@ inline std::string TextOf(HWND h) {
     return buf;
 }
 
-inline std::string ItemText(HWND list, int item) {
-    char buf[256] = "";
-    LVITEMA it{};
-    it.pszText = buf;
-    it.cchTextMax = sizeof buf;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
-    return buf;
-}
-
 // Saves the window as drawn on screen to HB_SCREENSHOT_DIR\<name>.bmp when that is set.
 void Screenshot(HWND window, const std::string& name);
 
 // A file in the temp directory that exists for the test's lifetime.
 struct TempFile {
-    TempFile(const std::string& name, const std::string& content) {
-        char dir[MAX_PATH];
-        GetTempPathA(MAX_PATH, dir);
-        path = dir + name;
+    TempFile(const std::string& name, const std::string& content)
+        : path((std::filesystem::temp_directory_path() / name).string()) {
         std::ofstream(path, std::ios::binary) << content;
     }
     ~TempFile() { DeleteFileA(path.c_str()); }
+    // On disk, -1 when there is no file.
+    long long size() const { return std::ifstream(path, std::ios::binary | std::ios::ate).tellg(); }
     std::string path;
 };
-
-// A press that raises a modal window returns only once that window is gone, so what the user
-// does there runs from a thread timer, which the modal loop dispatches.
-struct ModalScript {
-    std::string title;
-    std::function<void(HWND)> act;
-    HWND window = nullptr;
-    int ticks = 0;
-};
-inline ModalScript* g_modal = nullptr;
-
-inline void CALLBACK OnModalTick(HWND, UINT, UINT_PTR timer, DWORD) {
-    ModalScript& s = *g_modal;
-    HWND w = s.window ? s.window : FindWindowA(nullptr, s.title.c_str());
-    DWORD pid = 0;
-    if (w) GetWindowThreadProcessId(w, &pid);
-    if (!s.window && pid == GetCurrentProcessId() && IsWindowVisible(w)) {
-        s.window = w;
-        return s.act(w);
-    }
-    const bool stuck = ++s.ticks == 100;  // five seconds: never block the suite for ever
-    if (stuck && s.window) ADD_FAILURE() << s.title << " still shown after its script";
-    if (stuck && s.window) PostMessageA(s.window, WM_CLOSE, 0, 0);
-    if (stuck || (s.window && !IsWindowVisible(s.window))) KillTimer(nullptr, timer);
-}
 
 class MainWindow : public ::testing::Test {
   protected:
@@ -82,8 +49,7 @@ class MainWindow : public ::testing::Test {
         frm = std::make_unique<app::FrmMain>(kit, *kernel, "");
         frm->load();
         frm->show(false);
-        hwnd = kit.window(*frm);
-        ASSERT_NE(hwnd, nullptr);
+        ASSERT_NE(hwnd = kit.window(*frm), nullptr);
         SetForegroundWindow(hwnd);
         kit.pumpPending();
     }
@@ -91,54 +57,52 @@ class MainWindow : public ::testing::Test {
         // The title-bar close box: Form_Unload closes what the test left open.
         if (frm->loaded()) SendMessageA(hwnd, WM_CLOSE, 0, 0);
         EXPECT_FALSE(IsWindow(hwnd));
-        frm.reset();
     }
 
     HWND item(const char* n, int i = -1) { return GetDlgItem(hwnd, frm->ctl(n, i).id()); }
     std::string text(const char* name) { return TextOf(item(name)); }
     void type(const char* name, const std::string& s) { SetWindowTextA(item(name), s.c_str()); }
     void press(const char* n, int i = -1) { SendMessageA(item(n, i), BM_CLICK, 0, 0); }
-    void select(const char* name, int index) {
-        SendMessageA(item(name), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(frm->ctl(name).id(), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(item(name)));
-    }
-    // Opens with FILE_SHARE_READ | FILE_SHARE_WRITE and OPEN_EXISTING.
+    // With FILE_SHARE_READ | FILE_SHARE_WRITE and the window's own OPEN_EXISTING.
     void open(const std::string& file, const char* access) {
         type("cboFileName", file);
         type("txtAccess", access);
-        for (int i : {0, 1})
-            if (SendMessageA(item("chkShare", i), BM_GETCHECK, 0, 0) != BST_CHECKED)
-                press("chkShare", i);
-        select("cboCreation", 3);
+        for (int i : {0, 1}) press("chkShare", i);
         press("cmdCreateFile");
     }
-    // Presses button; act runs once the modal window called title shows. Returns that window.
-    HWND pressDuringModal(const char* button, const char* title, std::function<void(HWND)> act) {
-        ModalScript s{title, std::move(act)};
-        g_modal = &s;
+
+    // A press that raises a modal window returns only once that window is gone, so act, what
+    // the user does there, runs from a thread timer, which the modal loop dispatches.
+    void pressDuringModal(const char* button, const char* title, std::function<void(HWND)> act) {
+        modalTitle = title, modalAct = std::move(act), modalWindow = nullptr, modalTicks = 0;
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnModalTick);
         press(button);
         KillTimer(nullptr, timer);
-        g_modal = nullptr;
-        EXPECT_NE(s.window, nullptr) << title << " never showed";
+        EXPECT_NE(modalWindow, nullptr) << title << " never showed";
         EXPECT_TRUE(IsWindowEnabled(hwnd)) << "main window left disabled";
-        return s.window;
-    }
-    // The text colour the window gives a label when it paints it.
-    COLORREF textColor(const char* name) {
-        HDC dc = CreateCompatibleDC(nullptr);
-        SendMessageA(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(item(name)));
-        COLORREF c = GetTextColor(dc);
-        DeleteDC(dc);
-        return c;
     }
 
     ui::Win32Toolkit kit;
     std::unique_ptr<sys::Kernel> kernel;
     std::unique_ptr<app::FrmMain> frm;
     HWND hwnd = nullptr;
+
+  private:
+    static inline std::string modalTitle;
+    static inline std::function<void(HWND)> modalAct;
+    static inline HWND modalWindow;
+    static inline int modalTicks;
+    static void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND w = FindWindowA(nullptr, modalTitle.c_str());
+        if (!modalWindow && w && IsWindowVisible(w) &&
+            GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId())
+            return modalAct(modalWindow = w);
+        // Five seconds: never block the suite for ever.
+        if (modalWindow && IsWindowVisible(modalWindow) && ++modalTicks == 100) {
+            ADD_FAILURE() << modalTitle << " still shown after its script";
+            PostMessageA(modalWindow, WM_CLOSE, 0, 0);
+        }
+    }
 };
 
 }  // namespace guitest

@@ -8,63 +8,45 @@ namespace guitest {
 namespace {
 
 struct Picker {
-    const char* button;
-    const char* title;
-    const char* box;
-    int items;
-    int first, second;  // checked on the first show, then OK
-    const char* value;  // the box afterwards
-    const char* name;   // lblAccessName afterwards
-    int third;          // below both; checked, then Cancel: kept for the third show, then Enter
-    const char* valueAfter;
-    const char* nameAfter;
-    friend std::ostream& operator<<(std::ostream& os, const Picker& p) { return os << p.title; }
+    const char *button, *title, *box;
+    int items, first, second;  // first and second: checked on the first show, then OK
+    const char *value, *name;  // the box and lblAccessName afterwards
+    int third;  // below both: checked, then Cancel; kept for the third show, then Enter
+    const char *valueAfter, *nameAfter;
 };
 
-class Pickers : public MainWindow, public ::testing::WithParamInterface<Picker> {
-  protected:
-    static HWND list(HWND dlg) { return FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr); }
-    static void click(HWND dlg, const char* caption) {
-        SendMessageA(FindWindowExA(dlg, nullptr, "Button", caption), BM_CLICK, 0, 0);
-    }
-    static std::vector<int> checkedItems(HWND dlg) {
-        std::vector<int> items;
-        for (int i = 0; i < ListView_GetItemCount(list(dlg)); ++i)
-            if (ListView_GetCheckState(list(dlg), i)) items.push_back(i);
-        return items;
-    }
-};
+class Pickers : public MainWindow, public ::testing::WithParamInterface<Picker> {};
 
 TEST_P(Pickers, OkCancelAndReopen) {
     const Picker& p = GetParam();
-    auto expectBoxes = [&](const char* value, const char* name) {
-        EXPECT_EQ(text(p.box), value);
-        EXPECT_EQ(text("lblAccessName"), name);
-    };
+    const struct {
+        std::vector<int> checked, check;
+        const char* closeWith;  // a button's caption; none: Enter on the list
+        const char *value, *name;
+    } shows[] = {{{}, {p.first, p.second}, "OK", p.value, p.name},
+                 {{p.first, p.second}, {p.third}, "Cancel", p.value, p.name},
+                 {{p.third, p.first, p.second}, {}, nullptr, p.valueAfter, p.nameAfter}};
     type(p.box, "0x00000000");
-    pressDuringModal(p.button, p.title, [&](HWND dlg) {
-        EXPECT_EQ(SendMessageA(list(dlg), LVM_GETITEMCOUNT, 0, 0), p.items);
-        EXPECT_EQ(checkedItems(dlg), std::vector<int>{});
-        ListView_SetCheckState(list(dlg), p.first, TRUE);
-        ListView_SetCheckState(list(dlg), p.second, TRUE);
-        Screenshot(dlg, p.title);
-        click(dlg, "OK");
-    });
-    expectBoxes(p.value, p.name);
-
-    pressDuringModal(p.button, p.title, [&](HWND dlg) {
-        EXPECT_EQ(checkedItems(dlg), (std::vector<int>{p.first, p.second}));
-        ListView_SetCheckState(list(dlg), p.third, TRUE);
-        click(dlg, "Cancel");
-    });
-    expectBoxes(p.value, p.name);
-
-    pressDuringModal(p.button, p.title, [&](HWND dlg) {
-        EXPECT_EQ(checkedItems(dlg), (std::vector<int>{p.third, p.first, p.second}));
-        PostMessageA(list(dlg), WM_KEYDOWN, VK_RETURN, 1);  // Enter presses OK
-        PostMessageA(list(dlg), WM_KEYUP, VK_RETURN, 0xC0000001);
-    });
-    expectBoxes(p.valueAfter, p.nameAfter);
+    for (const auto& s : shows) {
+        pressDuringModal(p.button, p.title, [&](HWND dlg) {
+            HWND list = FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr);
+            ASSERT_EQ(ListView_GetItemCount(list), p.items);
+            std::vector<int> checked;
+            for (int i = 0; i < p.items; ++i)
+                if (ListView_GetCheckState(list, i)) checked.push_back(i);
+            EXPECT_EQ(checked, s.checked);
+            for (int i : s.check) ListView_SetCheckState(list, i, TRUE);
+            if (&s == shows) Screenshot(dlg, p.title);
+            if (s.closeWith) {
+                SendMessageA(FindWindowExA(dlg, nullptr, "Button", s.closeWith), BM_CLICK, 0, 0);
+            } else {
+                PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1);
+                PostMessageA(list, WM_KEYUP, VK_RETURN, 0xC0000001);
+            }
+        });
+        EXPECT_EQ(text(p.box), s.value);
+        EXPECT_EQ(text("lblAccessName"), s.name);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -9,13 +9,11 @@ namespace {
 
 using ui::Kind;
 
-struct KindWindow {
+const struct {
     Kind kind;
     const char* cls;
     DWORD styleMask, style;  // (GWL_STYLE & styleMask) == style
-};
-
-const KindWindow kKindWindows[] = {
+} kKindWindows[] = {
     {Kind::Label, "Static", SS_TYPEMASK | SS_NOTIFY, SS_LEFT | SS_NOTIFY},
     {Kind::TextBox, "Edit", WS_TABSTOP, WS_TABSTOP},
     {Kind::ComboBox, "ComboBox", 3 | WS_TABSTOP, CBS_DROPDOWN | WS_TABSTOP},
@@ -27,21 +25,19 @@ const KindWindow kKindWindows[] = {
     {Kind::Frame, "Static", SS_TYPEMASK, SS_ETCHEDVERT},
 };
 
-TEST_F(MainWindow, CaptionCarriesTheProcessId) {
+TEST_F(MainWindow, CaptionWithPidAndATableRowsChildOfItsClassTextAndFontNoneOverlapping) {
     EXPECT_EQ(TextOf(hwnd), "Handlebench - pid:" + std::to_string(GetCurrentProcessId()));
-}
-
-TEST_F(MainWindow, EveryTableRowIsAChildWindowOfItsClassTextAndFont) {
     HDC dc = GetDC(hwnd);
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(hwnd, dc);
+    std::vector<std::pair<std::string, RECT>> shown;
     for (const auto& c : frm->controls()) {
         SCOPED_TRACE(c->fullName());
         HWND h = GetDlgItem(hwnd, c->id());
         ASSERT_NE(h, nullptr);
-        const KindWindow* w = nullptr;
-        for (const auto& k : kKindWindows) w = k.kind == c->kind() ? &k : w;
-        ASSERT_NE(w, nullptr) << "kind not on the main window";
+        const auto* w = std::begin(kKindWindows);
+        while (w != std::end(kKindWindows) && w->kind != c->kind()) ++w;
+        ASSERT_NE(w, std::end(kKindWindows)) << "kind not on the main window";
         char cls[64] = "";
         GetClassNameA(h, cls, sizeof cls);
         EXPECT_STRCASEEQ(cls, w->cls);
@@ -50,32 +46,19 @@ TEST_F(MainWindow, EveryTableRowIsAChildWindowOfItsClassTextAndFont) {
             EXPECT_EQ(TextOf(h), c->text());
         }
         EXPECT_EQ(IsWindowVisible(h) != 0, c->visible());
+        if (RECT r; IsWindowVisible(h) && GetWindowRect(h, &r)) {
+            for (const auto& [other, at] : shown)
+                if (RECT both; IntersectRect(&both, &r, &at)) ADD_FAILURE() << "overlaps " << other;
+            shown.push_back({c->fullName(), r});
+        }
         if (c->kind() == Kind::Frame) continue;  // a rule: no text, no font
-        auto font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
         LOGFONTA lf{};
-        ASSERT_EQ(GetObjectA(font, sizeof lf, &lf), static_cast<int>(sizeof lf));
-        if (c->name() == "lstHexView") {
-            EXPECT_STREQ(lf.lfFaceName, "Courier New");
-        } else {
-            EXPECT_STREQ(lf.lfFaceName, "Microsoft Sans Serif");
-            EXPECT_EQ(lf.lfHeight, -std::lround(8.25 * dpi / 72.0));
-        }
+        auto font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+        ASSERT_TRUE(GetObjectA(font, sizeof lf, &lf));
+        EXPECT_STREQ(lf.lfFaceName,
+                     c->name() == "lstHexView" ? "Courier New" : "Microsoft Sans Serif");
+        EXPECT_EQ(lf.lfHeight, -std::lround(8.25 * dpi / 72.0));
     }
-}
-
-TEST_F(MainWindow, NoTwoShownControlsOverlap) {
-    std::vector<std::pair<std::string, RECT>> shown;
-    for (const auto& c : frm->controls()) {
-        HWND h = GetDlgItem(hwnd, c->id());
-        RECT r;
-        if (IsWindowVisible(h) && GetWindowRect(h, &r)) shown.push_back({c->fullName(), r});
-    }
-    for (std::size_t i = 0; i < shown.size(); ++i)
-        for (std::size_t j = i + 1; j < shown.size(); ++j) {
-            RECT both;
-            EXPECT_FALSE(IntersectRect(&both, &shown[i].second, &shown[j].second))
-                << shown[i].first << " and " << shown[j].first;
-        }
 }
 
 TEST_F(MainWindow, EveryButtonHasItsTooltip) {
@@ -86,14 +69,10 @@ TEST_F(MainWindow, EveryButtonHasItsTooltip) {
     auto tip = [&](HWND tool) {  // the wide request: the ANSI one gives at most 80 characters
         wchar_t wide[1024] = L"";
         TTTOOLINFOW ti{};
-        ti.cbSize = TTTOOLINFOW_V2_SIZE;
-        ti.hwnd = hwnd;
+        ti.cbSize = TTTOOLINFOW_V2_SIZE, ti.hwnd = hwnd, ti.lpszText = wide;
         ti.uId = reinterpret_cast<UINT_PTR>(tool);
-        ti.lpszText = wide;
         SendMessageW(tt, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&ti));
-        char buf[2048] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, nullptr, nullptr);
-        return std::string(buf);
+        return std::string(wide, wide + wcslen(wide));  // the tips are ASCII
     };
     for (const auto& c : frm->controls()) {
         if (c->kind() != Kind::Button || c->tooltip().empty()) continue;
