@@ -25,7 +25,7 @@ struct IoCase {
 
 // clang-format off
 std::vector<IoCase> IoCases() {
-    const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    const bool wine = sys::RunningUnderWine();
     std::string hundred("\x41\x00\x7F\xFF", 4);  // then letters
     for (int i = 4; i < 100; ++i) hundred += static_cast<char>('a' + i % 26);
     const char* ro = "0x80000000";
