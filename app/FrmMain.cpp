@@ -125,6 +125,10 @@ std::string FrmMain::LastErrorName() const { return report::ErrorCodeName(LastDl
 std::string FrmMain::ErrorSuffix() const { return report::ErrorSuffix(LastDllError); }
 
 void FrmMain::SetResult(const std::string& line) { lblResult.setText(line); }
+void FrmMain::SetResultNow(const std::string& line) {
+    lblResult.setText(line);
+    toolkit().refresh(lblResult);
+}
 void FrmMain::Hourglass() { toolkit().setMousePointer(ui::kPointerHourglass); }
 void FrmMain::DefaultPointer() { toolkit().setMousePointer(ui::kPointerDefault); }
 

@@ -107,6 +107,8 @@ public:
     std::string LastErrorName() const;
     std::string ErrorSuffix() const;  // LastErrorText & "  (" & LastErrorName & ")"
     void SetResult(const std::string& line);
+    // The same, painted at once: a placeholder that stays visible during a slow call.
+    void SetResultNow(const std::string& line);
     void Hourglass();
     void DefaultPointer();
 

@@ -15,8 +15,7 @@ void FrmMain::cmdSetFilePointer_Click() {
     std::int32_t high = *rounded;
 
     Hourglass();
-    SetResult("Err=---");
-    toolkit().refresh(lblResult);
+    SetResultNow("Err=---");
 
     // A failed move leaves the high part as passed, so the result alone cannot tell a failure
     // from the valid low part 0xFFFFFFFF: Windows documents the last error as the judge.
@@ -36,8 +35,7 @@ void FrmMain::cmdSetFilePointer_Click() {
 
 void FrmMain::cmdSetEndOfFile_Click() {
     Hourglass();
-    SetResult("Err=---");
-    toolkit().refresh(lblResult);
+    SetResultNow("Err=---");
     const sys::BOOL res = k.SetEndOfFile(hFile);
     CaptureLastError();
     if (res == 1)

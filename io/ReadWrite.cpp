@@ -25,8 +25,7 @@ void FrmMain::cmdRead_Click() {
     const auto bytes = static_cast<std::size_t>(count);
 
     Hourglass();
-    SetResult("Err=---");
-    toolkit().refresh(lblResult);
+    SetResultNow("Err=---");
     lblRWcount.setText("");
     toolkit().refresh(lblRWcount);
 
@@ -99,8 +98,7 @@ void FrmMain::cmdWrite_Click() {
     const std::int32_t count = *rounded;
 
     Hourglass();
-    SetResult("Err=---");
-    toolkit().refresh(lblResult);
+    SetResultNow("Err=---");
     lblRWcount.setText("");
     toolkit().refresh(lblRWcount);
     k.Sleep(100);
