@@ -16,6 +16,21 @@ void GrowKeeping(std::vector<std::uint8_t>& buf, std::size_t bytes) {
     buf.reserve(bytes);  // exactly this much, not the doubling of a plain resize
     buf.resize(bytes);
 }
+
+// Commits and locks the block of one read or write; when the system has no memory for it, says
+// so on the result line, restores the pointer and returns false.
+bool TakeBlock(FrmMain& f, io::VirtualBlock& block, std::size_t bytes) {
+    const bool allocated = block.allocate(bytes);
+    f.CaptureLastError();
+    if (!allocated) {
+        f.SetResult("Err: alloc mem failed");
+        f.DefaultPointer();
+        return false;
+    }
+    block.lock();
+    f.CaptureLastError();
+    return true;
+}
 }  // namespace
 
 void FrmMain::cmdRead_Click() {
@@ -30,14 +45,7 @@ void FrmMain::cmdRead_Click() {
     toolkit().refresh(lblRWcount);
 
     io::VirtualBlock block(k);
-    const bool allocated = block.allocate(bytes);
-    CaptureLastError();
-    if (!allocated) {
-        SetResult("Err: alloc mem failed");
-        return DefaultPointer();
-    }
-    block.lock();
-    CaptureLastError();
+    if (!TakeBlock(*this, block, bytes)) return;
     k.Sleep(100);
 
     lstHexView.clear();
@@ -118,14 +126,7 @@ void FrmMain::cmdWrite_Click() {
     // A count of 0 or below asks for no bytes, which the system refuses.
     const std::size_t bytes = count > 0 ? static_cast<std::size_t>(count) : 0;
     io::VirtualBlock block(k);
-    const bool allocated = block.allocate(bytes);
-    CaptureLastError();
-    if (!allocated) {
-        SetResult("Err: alloc mem failed");
-        return DefaultPointer();
-    }
-    block.lock();
-    CaptureLastError();
+    if (!TakeBlock(*this, block, bytes)) return;
     if (bytes > 0) std::memcpy(block.data(), Buf.data(), bytes);
 
     sys::DWORD dwBytesWritten = 0;
