@@ -9,13 +9,22 @@ namespace app {
 
 namespace {
 const char* const kFileNames[] = {
-    "\\\\.\\A:",         "\\\\.\\PhysicalDrive0", "\\\\.\\Harddisk0Partition1",
-    "\\\\.\\HarddiskVolume1", "\\\\.\\CdRom0",     "\\\\.\\Scsi0",
-    "\\\\.\\COM1",       "\\\\.\\DISPLAY1",       "\\\\.\\Dev_DirectNT",
-    "\\\\.\\giveio",     "\\\\.\\LPT1",           "\\\\.\\MountPointManager",
-    "\\\\.\\NUL",        "A:\\Test.txt",
+    "\\\\.\\A:",
+    "\\\\.\\PhysicalDrive0",
+    "\\\\.\\Harddisk0Partition1",
+    "\\\\.\\HarddiskVolume1",
+    "\\\\.\\CdRom0",
+    "\\\\.\\Scsi0",
+    "\\\\.\\COM1",
+    "\\\\.\\DISPLAY1",
+    "\\\\.\\Dev_DirectNT",
+    "\\\\.\\giveio",
+    "\\\\.\\LPT1",
+    "\\\\.\\MountPointManager",
+    "\\\\.\\NUL",
+    "A:\\Test.txt",
 };
-const char* const kCreation[] = {"0x0",         "CREATE_NEW",  "CREATE_ALWAYS",
+const char* const kCreation[] = {"0x0",           "CREATE_NEW",  "CREATE_ALWAYS",
                                  "OPEN_EXISTING", "OPEN_ALWAYS", "TRUNCATE_EXISTING"};
 constexpr std::uint32_t WS_EX_APPWINDOW = 0x40000;
 }  // namespace
@@ -91,7 +100,8 @@ void FrmMain::Form_Load() {
     toolkit().addExStyle(*this, WS_EX_APPWINDOW);
     // Relative names resolve on the Windows drive; only its letter counts.
     const std::string windowsDir = GetWindowsDir(k);
-    if (windowsDir.size() >= 2 && windowsDir[1] == ':') k.SetCurrentDirectoryA(windowsDir.substr(0, 2));
+    if (windowsDir.size() >= 2 && windowsDir[1] == ':')
+        k.SetCurrentDirectoryA(windowsDir.substr(0, 2));
     lstHexView.clear();
     cboCreation.setListIndex(3);
     if (!commandLine_.empty()) cboFileName.setText(commandLine_);
@@ -120,16 +130,28 @@ void FrmMain::lblResult_DblClick() {
     }
 }
 
-std::string FrmMain::LastErrorText() const { return report::ErrorText(LastDllError); }
-std::string FrmMain::LastErrorName() const { return report::ErrorCodeName(LastDllError); }
-std::string FrmMain::ErrorSuffix() const { return report::ErrorSuffix(LastDllError); }
+std::string FrmMain::LastErrorText() const {
+    return report::ErrorText(LastDllError);
+}
+std::string FrmMain::LastErrorName() const {
+    return report::ErrorCodeName(LastDllError);
+}
+std::string FrmMain::ErrorSuffix() const {
+    return report::ErrorSuffix(LastDllError);
+}
 
-void FrmMain::SetResult(const std::string& line) { lblResult.setText(line); }
+void FrmMain::SetResult(const std::string& line) {
+    lblResult.setText(line);
+}
 void FrmMain::SetResultNow(const std::string& line) {
     lblResult.setText(line);
     toolkit().refresh(lblResult);
 }
-void FrmMain::Hourglass() { toolkit().setMousePointer(ui::kPointerHourglass); }
-void FrmMain::DefaultPointer() { toolkit().setMousePointer(ui::kPointerDefault); }
+void FrmMain::Hourglass() {
+    toolkit().setMousePointer(ui::kPointerHourglass);
+}
+void FrmMain::DefaultPointer() {
+    toolkit().setMousePointer(ui::kPointerDefault);
+}
 
 }  // namespace app

@@ -18,7 +18,7 @@ class FrmAccess;
 class FrmFlagsAndAttributes;
 
 class FrmMain : public ui::Form {
-public:
+  public:
     // commandLine: everything after the program name, unchanged ("" when started without).
     FrmMain(ui::Toolkit& toolkit, sys::Kernel& kernel, std::string commandLine);
     ~FrmMain() override;
@@ -116,7 +116,7 @@ public:
     std::unique_ptr<FrmAccess> frmAccess;
     std::unique_ptr<FrmFlagsAndAttributes> frmFlagsAndAttributes;
 
-private:
+  private:
     void wireEvents();
     std::string commandLine_;
 };

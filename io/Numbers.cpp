@@ -14,9 +14,8 @@ LargeInteger ToLargeInteger(std::int64_t value) {
 }
 
 std::int64_t FromLargeInteger(std::uint32_t low, std::int32_t high) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(high))
-                                      << 32) |
-                                     low);
+    return static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32) | low);
 }
 
 namespace {
@@ -38,15 +37,19 @@ std::string HexPad(std::int32_t value, int width) {
 
 std::string Hex64(std::int64_t value, int width) {
     const LargeInteger li = ToLargeInteger(value);
-    std::string text = li.HighPart != 0
-                           ? Hex(static_cast<std::uint32_t>(li.HighPart)) + PadLeft(Hex(li.LowPart), 8)
-                           : Hex(li.LowPart);
+    std::string text = li.HighPart != 0 ? Hex(static_cast<std::uint32_t>(li.HighPart)) +
+                                              PadLeft(Hex(li.LowPart), 8)
+                                        : Hex(li.LowPart);
     return PadLeft(std::move(text), width);
 }
 
-std::string Hex8(std::uint32_t value) { return "0x" + PadLeft(Hex(value), 8); }
+std::string Hex8(std::uint32_t value) {
+    return "0x" + PadLeft(Hex(value), 8);
+}
 
-std::string HexNoPad(std::uint32_t value) { return "0x" + Hex(value); }
+std::string HexNoPad(std::uint32_t value) {
+    return "0x" + Hex(value);
+}
 
 std::string FormatSize(std::int64_t size, char decimalSeparator) {
     // Integer arithmetic keeps every digit exact; "0.0" rounds half away from zero as the
@@ -67,24 +70,26 @@ std::string FormatSize(std::int64_t size, char decimalSeparator) {
         std::int64_t limit, divisor;
         const char* name;
     };
-    static constexpr Unit kUnits[] = {{1000000000LL, 1000000LL, " MB"},
-                                      {1000000000000LL, 1000000000LL, " GB"},
-                                      {std::numeric_limits<std::int64_t>::max(),
-                                       1000000000000LL, " TB"}};
+    static constexpr Unit kUnits[] = {
+        {1000000000LL, 1000000LL, " MB"},
+        {1000000000000LL, 1000000000LL, " GB"},
+        {std::numeric_limits<std::int64_t>::max(), 1000000000000LL, " TB"}};
     for (const Unit& u : kUnits) {
         if (size < u.limit || u.limit == std::numeric_limits<std::int64_t>::max()) {
             const std::int64_t tenth = u.divisor / 10;
             // size is positive here; (size + tenth/2) / tenth cannot overflow for any int64.
             const std::int64_t tenths = size / tenth + (size % tenth >= tenth / 2 ? 1 : 0);
-            return std::to_string(tenths / 10) + decimalSeparator +
-                   std::to_string(tenths % 10) + u.name;
+            return std::to_string(tenths / 10) + decimalSeparator + std::to_string(tenths % 10) +
+                   u.name;
         }
     }
     return {};
 }
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

@@ -1,9 +1,9 @@
 // The position and size labels, and the queries behind them.
-#include "app/FrmMain.h"
-#include "io/Numbers.h"
 #include <cstdint>
 #include <cstring>
 
+#include "app/FrmMain.h"
+#include "io/Numbers.h"
 #include "sys/Kernel.h"
 
 namespace app {
@@ -90,7 +90,8 @@ std::optional<std::int64_t> FrmMain::GetDiskLength64(sys::Handle h) {
 
 void FrmMain::RefreshFileSizeLabel() {
     std::optional<std::int64_t> size = GetFileSize64(hFile);
-    if (LastDllError == 87 && OpenedFileName.size() >= 3 && OpenedFileName.compare(1, 2, ":\\") == 0) {
+    if (LastDllError == 87 && OpenedFileName.size() >= 3 &&
+        OpenedFileName.compare(1, 2, ":\\") == 0) {
         lblFileSize.setText("err=87 (ERROR_INVALID_PARAMETER)");
         return;
     }
@@ -124,8 +125,8 @@ void FrmMain::RefreshFileSizeLabel() {
             MulExact(bytes, static_cast<std::int32_t>(totalClusters), bytes))
             size = bytes;
     }
-    lblFileSize.setText("0x" + io::Hex64(*size, 0) + " (" + io::FormatSize(*size, decimalSeparator) +
-                        ")");
+    lblFileSize.setText("0x" + io::Hex64(*size, 0) + " (" +
+                        io::FormatSize(*size, decimalSeparator) + ")");
     lblFileSize.setTooltip("");
 }
 

@@ -24,10 +24,21 @@ std::vector<ui::ControlSpec> PickerTable(int w, int h) {
     constexpr int kButtonW = 1095, kButtonH = 375;
     return {
         {"lst", -1, Kind::CheckList, "", {0, 0, w, h - 600}, "", 0, "Courier New", 9},
-        {"lblValue", -1, Kind::Label, "0x00000000", {120, h - 435, 1500, 255}, "", 0,
-         "Courier New", 9},
+        {"lblValue",
+         -1,
+         Kind::Label,
+         "0x00000000",
+         {120, h - 435, 1500, 255},
+         "",
+         0,
+         "Courier New",
+         9},
         {"cmdOK", -1, Kind::Button, "OK", {w - 2 * kButtonW - 210, h - 495, kButtonW, kButtonH}},
-        {"cmdCancel", -1, Kind::Button, "Cancel", {w - kButtonW - 120, h - 495, kButtonW, kButtonH}},
+        {"cmdCancel",
+         -1,
+         Kind::Button,
+         "Cancel",
+         {w - kButtonW - 120, h - 495, kButtonW, kButtonH}},
     };
 }
 
@@ -35,26 +46,16 @@ std::vector<ui::ControlSpec> PickerTable(int w, int h) {
 
 const std::vector<std::string>& AccessItems() {
     static const std::vector<std::string> items = {
-        "FILE_READ_DATA                 0x0001",
-        "FILE_WRITE_DATA                0x0002",
-        "FILE_APPEND_DATA               0x0004",
-        "FILE_READ_EA                   0x0008",
-        "FILE_WRITE_EA                  0x0010",
-        "FILE_EXECUTE                   0x0020",
-        "FILE_TRAVERSE                  0x0020",
-        "FILE_DELETE_CHILD              0x0040",
-        "FILE_READ_ATTRIBUTES           0x0080",
-        "FILE_WRITE_ATTRIBUTES          0x0100",
-        "DELETE                     0x00010000",
-        "READ_CONTROL               0x00020000",
-        "WRITE_DAC                  0x00040000",
-        "WRITE_OWNER                0x00080000",
-        "SYNCHRONIZE                0x00100000",
-        "ACCESS_SYSTEM_SECURITY     0x01000000",
-        "MAXIMUM_ALLOWED            0x02000000",
-        "GENERIC_READ               0x80000000",
-        "GENERIC_WRITE              0x40000000",
-        "GENERIC_EXECUTE            0x20000000",
+        "FILE_READ_DATA                 0x0001", "FILE_WRITE_DATA                0x0002",
+        "FILE_APPEND_DATA               0x0004", "FILE_READ_EA                   0x0008",
+        "FILE_WRITE_EA                  0x0010", "FILE_EXECUTE                   0x0020",
+        "FILE_TRAVERSE                  0x0020", "FILE_DELETE_CHILD              0x0040",
+        "FILE_READ_ATTRIBUTES           0x0080", "FILE_WRITE_ATTRIBUTES          0x0100",
+        "DELETE                     0x00010000", "READ_CONTROL               0x00020000",
+        "WRITE_DAC                  0x00040000", "WRITE_OWNER                0x00080000",
+        "SYNCHRONIZE                0x00100000", "ACCESS_SYSTEM_SECURITY     0x01000000",
+        "MAXIMUM_ALLOWED            0x02000000", "GENERIC_READ               0x80000000",
+        "GENERIC_WRITE              0x40000000", "GENERIC_EXECUTE            0x20000000",
         "GENERIC_ALL                0x10000000",
     };
     return items;
@@ -104,9 +105,8 @@ std::string AccessItemName(std::string_view item) {
 
 // --- Shared picker behaviour ------------------------------------------------------------------
 
-PickerForm::PickerForm(ui::Toolkit& toolkit, std::string name, std::string caption,
-                       int clientWidth, int clientHeight, const std::vector<std::string>& items,
-                       ValueOf valueOf)
+PickerForm::PickerForm(ui::Toolkit& toolkit, std::string name, std::string caption, int clientWidth,
+                       int clientHeight, const std::vector<std::string>& items, ValueOf valueOf)
     : ui::Form(toolkit, std::move(name), std::move(caption), clientWidth, clientHeight,
                PickerTable(clientWidth, clientHeight)),
       lst(ctl("lst")),
@@ -122,7 +122,9 @@ PickerForm::PickerForm(ui::Toolkit& toolkit, std::string name, std::string capti
     cmdCancel.onClick = [this] { cmdCancel_Click(); };
 }
 
-void PickerForm::Form_Load() { PrepareFormControls(*this); }
+void PickerForm::Form_Load() {
+    PrepareFormControls(*this);
+}
 
 bool PickerForm::Form_QueryClose() {
     cmdCancel_Click();
@@ -172,8 +174,8 @@ std::string FrmAccess::GetAccessName() const {
 }
 
 FrmFlagsAndAttributes::FrmFlagsAndAttributes(ui::Toolkit& toolkit)
-    : PickerForm(toolkit, "frmFlagsAndAttributes", "dwFlagsAndAttributes", 5355, 6840,
-                 FlagsItems(), &FlagsItemValue) {}
+    : PickerForm(toolkit, "frmFlagsAndAttributes", "dwFlagsAndAttributes", 5355, 6840, FlagsItems(),
+                 &FlagsItemValue) {}
 
 // --- Fitting a caption into its label ---------------------------------------------------------
 

@@ -25,7 +25,7 @@ std::string AccessItemName(std::string_view item);
 
 // What both pickers share: the list, the running value, OK and Cancel.
 class PickerForm : public ui::Form {
-public:
+  public:
     bool Exit_OK = false;
 
     ui::Control& lst;
@@ -45,24 +45,24 @@ public:
     // Checks every item that shares a bit with mask; marks already set stay.
     void CheckItemsOf(std::uint32_t mask);
 
-protected:
+  protected:
     using ValueOf = std::uint32_t (*)(std::string_view);
     PickerForm(ui::Toolkit& toolkit, std::string name, std::string caption, int clientWidth,
                int clientHeight, const std::vector<std::string>& items, ValueOf valueOf);
 
-private:
+  private:
     ValueOf valueOf_;
 };
 
 class FrmAccess : public PickerForm {
-public:
+  public:
     explicit FrmAccess(ui::Toolkit& toolkit);
     // Names of the checked items in list order, joined by " | "; "" when none is checked.
     std::string GetAccessName() const;
 };
 
 class FrmFlagsAndAttributes : public PickerForm {
-public:
+  public:
     explicit FrmFlagsAndAttributes(ui::Toolkit& toolkit);
 };
 

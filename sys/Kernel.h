@@ -57,18 +57,18 @@ inline constexpr DWORD SEM_FAILCRITICALERRORS = 0x1, SEM_NOGPFAULTERRORBOX = 0x2
 // Error codes the program and the simulated machine use by name.
 namespace err {
 inline constexpr DWORD SUCCESS = 0, INVALID_FUNCTION = 1, FILE_NOT_FOUND = 2, PATH_NOT_FOUND = 3,
-                       ACCESS_DENIED = 5, INVALID_HANDLE = 6, NOT_ENOUGH_MEMORY = 8,
-                       NOT_READY = 21, SHARING_VIOLATION = 32, HANDLE_EOF = 38,
-                       NOT_SUPPORTED = 50, DEV_NOT_EXIST = 55, FILE_EXISTS = 80,
-                       INVALID_PARAMETER = 87, INSUFFICIENT_BUFFER = 122,
-                       INVALID_NAME = 123, NEGATIVE_SEEK = 131, DIR_NOT_ROOT = 144,
-                       ALREADY_EXISTS = 183, MORE_DATA = 234, NOT_A_REPARSE_POINT = 4390,
-                       DIRECTORY = 267, UNRECOGNIZED_VOLUME = 1005, BAD_NETPATH = 53,
-                       FILENAME_EXCED_RANGE = 206, INVALID_ADDRESS = 487, NOACCESS = 998;
+                       ACCESS_DENIED = 5, INVALID_HANDLE = 6, NOT_ENOUGH_MEMORY = 8, NOT_READY = 21,
+                       SHARING_VIOLATION = 32, HANDLE_EOF = 38, NOT_SUPPORTED = 50,
+                       DEV_NOT_EXIST = 55, FILE_EXISTS = 80, INVALID_PARAMETER = 87,
+                       INSUFFICIENT_BUFFER = 122, INVALID_NAME = 123, NEGATIVE_SEEK = 131,
+                       DIR_NOT_ROOT = 144, ALREADY_EXISTS = 183, MORE_DATA = 234,
+                       NOT_A_REPARSE_POINT = 4390, DIRECTORY = 267, UNRECOGNIZED_VOLUME = 1005,
+                       BAD_NETPATH = 53, FILENAME_EXCED_RANGE = 206, INVALID_ADDRESS = 487,
+                       NOACCESS = 998;
 }  // namespace err
 
 class Kernel {
-public:
+  public:
     virtual ~Kernel() = default;
 
     // Handles and file I/O.

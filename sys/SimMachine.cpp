@@ -4,8 +4,8 @@
 #include "sys/SimMachine.h"
 
 #include <algorithm>
-#include <climits>
 #include <cctype>
+#include <climits>
 #include <cstring>
 #include <new>
 #include <set>
@@ -37,11 +37,13 @@ std::string upper(std::string s) {
     return s;
 }
 
-bool isDriveLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool isDriveLetter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
 
 DWORD mapAccess(DWORD desired, bool readOnlyFile) {
-    DWORD r = desired & ~(w::GENERIC_READ | w::GENERIC_WRITE | w::GENERIC_EXECUTE |
-                          w::GENERIC_ALL | w::MAXIMUM_ALLOWED);
+    DWORD r = desired & ~(w::GENERIC_READ | w::GENERIC_WRITE | w::GENERIC_EXECUTE | w::GENERIC_ALL |
+                          w::MAXIMUM_ALLOWED);
     if (desired & w::GENERIC_READ) r |= kGenericReadRights;
     if (desired & w::GENERIC_WRITE) r |= kGenericWriteRights;
     if (desired & w::GENERIC_EXECUTE) r |= kGenericExecuteRights;
@@ -71,9 +73,12 @@ bool shareConflict(const Open& existing, DWORD access, DWORD share) {
 bool sameObject(const Open& a, const Open& b) {
     if (a.kind != b.kind) return false;
     switch (a.kind) {
-        case Open::Kind::File: return a.node == b.node;
-        case Open::Kind::Volume: return a.drive == b.drive;
-        case Open::Kind::Device: return a.device == b.device;
+        case Open::Kind::File:
+            return a.node == b.node;
+        case Open::Kind::Volume:
+            return a.drive == b.drive;
+        case Open::Kind::Device:
+            return a.device == b.device;
     }
     return false;
 }
@@ -221,8 +226,10 @@ Found findPath(State& s, const Target& t) {
         f.node = it->second;
     }
     // A file whose deletion waits for its last handle can no longer be opened.
-    if (f.node->deletePending) f.error = err::ACCESS_DENIED;
-    else if (t.trailingSlash && !f.node->directory) f.error = err::INVALID_NAME;
+    if (f.node->deletePending)
+        f.error = err::ACCESS_DENIED;
+    else if (t.trailingSlash && !f.node->directory)
+        f.error = err::INVALID_NAME;
     return f;
 }
 
@@ -262,7 +269,8 @@ void SparseData::write(std::uint64_t offset, const void* bytes, std::size_t coun
         it = extents_.erase(it);
     }
     std::string buf(std::size_t(hi - lo), '\0');
-    for (auto& [start, data] : merged) std::memcpy(&buf[std::size_t(start - lo)], data.data(), data.size());
+    for (auto& [start, data] : merged)
+        std::memcpy(&buf[std::size_t(start - lo)], data.data(), data.size());
     std::memcpy(&buf[std::size_t(offset - lo)], bytes, count);
     extents_.emplace(lo, std::move(buf));
 }
@@ -276,7 +284,9 @@ void SparseData::read(std::uint64_t offset, void* bytes, std::size_t count) cons
     for (; it != extents_.end() && it->first < end; ++it) {
         const std::uint64_t s = std::max(offset, it->first);
         const std::uint64_t e = std::min(end, it->first + it->second.size());
-        if (s < e) std::memcpy(out + (s - offset), it->second.data() + (s - it->first), std::size_t(e - s));
+        if (s < e)
+            std::memcpy(out + (s - offset), it->second.data() + (s - it->first),
+                        std::size_t(e - s));
     }
 }
 
@@ -373,7 +383,9 @@ Node* createForSetUp(State& s, const std::string& path, bool directory) {
 
 }  // namespace
 
-void SimMachine::addDirectory(const std::string& path) { createForSetUp(*s_, path, true); }
+void SimMachine::addDirectory(const std::string& path) {
+    createForSetUp(*s_, path, true);
+}
 
 void SimMachine::addFile(const std::string& path, std::string contents) {
     Node* n = createForSetUp(*s_, path, false);
@@ -392,11 +404,15 @@ void SimMachine::setFileSize(const std::string& path, std::uint64_t size) {
 void SimMachine::setReadOnly(const std::string& path, bool readOnly) {
     Node* n = lookupForSetUp(*s_, path);
     if (!n) throw std::invalid_argument("SimMachine: no such file: " + path);
-    if (readOnly) n->attributes |= w::FILE_ATTRIBUTE_READONLY;
-    else n->attributes &= ~w::FILE_ATTRIBUTE_READONLY;
+    if (readOnly)
+        n->attributes |= w::FILE_ATTRIBUTE_READONLY;
+    else
+        n->attributes &= ~w::FILE_ATTRIBUTE_READONLY;
 }
 
-bool SimMachine::exists(const std::string& path) const { return lookupForSetUp(*s_, path) != nullptr; }
+bool SimMachine::exists(const std::string& path) const {
+    return lookupForSetUp(*s_, path) != nullptr;
+}
 
 std::string SimMachine::fileContents(const std::string& path) const {
     Node* n = lookupForSetUp(*s_, path);
@@ -411,22 +427,46 @@ std::uint64_t SimMachine::fileSize(const std::string& path) const {
     return n ? n->size : 0;
 }
 
-void SimMachine::setAcp(DWORD codePage) { s_->acp = codePage; }
-void SimMachine::setProcessId(DWORD pid) { s_->pid = pid; }
+void SimMachine::setAcp(DWORD codePage) {
+    s_->acp = codePage;
+}
+void SimMachine::setProcessId(DWORD pid) {
+    s_->pid = pid;
+}
 
 void SimMachine::failNext(const std::string& call, DWORD error) {
-    static const std::set<std::string> failable = {
-        "CreateFileA", "CloseHandle", "ReadFile", "WriteFile", "SetFilePointer", "SetEndOfFile",
-        "FlushFileBuffers", "GetFileSize", "GetFileType", "DeleteFileA", "DeviceIoControl",
-        "GetDriveTypeA", "GetDiskFreeSpaceA", "GetDiskFreeSpaceExA", "GetVolumeInformationA",
-        "GetVolumePathNameA", "GetFileAttributesA", "VirtualAlloc", "VirtualLock", "VirtualFree",
-        "SetDllDirectoryA", "GetWindowsDirectoryA", "SetCurrentDirectoryA"};
+    static const std::set<std::string> failable = {"CreateFileA",
+                                                   "CloseHandle",
+                                                   "ReadFile",
+                                                   "WriteFile",
+                                                   "SetFilePointer",
+                                                   "SetEndOfFile",
+                                                   "FlushFileBuffers",
+                                                   "GetFileSize",
+                                                   "GetFileType",
+                                                   "DeleteFileA",
+                                                   "DeviceIoControl",
+                                                   "GetDriveTypeA",
+                                                   "GetDiskFreeSpaceA",
+                                                   "GetDiskFreeSpaceExA",
+                                                   "GetVolumeInformationA",
+                                                   "GetVolumePathNameA",
+                                                   "GetFileAttributesA",
+                                                   "VirtualAlloc",
+                                                   "VirtualLock",
+                                                   "VirtualFree",
+                                                   "SetDllDirectoryA",
+                                                   "GetWindowsDirectoryA",
+                                                   "SetCurrentDirectoryA"};
     // A typo or a call that cannot fail would make the test pass for the wrong reason.
-    if (!failable.count(call)) throw std::invalid_argument("SimMachine::failNext: cannot fail " + call);
+    if (!failable.count(call))
+        throw std::invalid_argument("SimMachine::failNext: cannot fail " + call);
     s_->pendingFailures[call] = error;
 }
 
-void SimMachine::setAllocLimit(std::size_t bytes) { s_->allocLimit = bytes; }
+void SimMachine::setAllocLimit(std::size_t bytes) {
+    s_->allocLimit = bytes;
+}
 
 void SimMachine::addRemovableDrive(char letter, bool withMedia) {
     Volume v;
@@ -482,19 +522,33 @@ void SimMachine::setDeviceBytes(const std::string& device, std::uint64_t offset,
 
 // --- Inspection ----------------------------------------------------------------------------------
 
-const std::vector<std::string>& SimMachine::calls() const { return s_->calls; }
-void SimMachine::clearCalls() { s_->calls.clear(); }
-int SimMachine::openHandles() const { return int(s_->handles.size()); }
+const std::vector<std::string>& SimMachine::calls() const {
+    return s_->calls;
+}
+void SimMachine::clearCalls() {
+    s_->calls.clear();
+}
+int SimMachine::openHandles() const {
+    return int(s_->handles.size());
+}
 
 std::string SimMachine::currentDirectory() const {
     std::string dir = currentDirOf(*s_, s_->currentDrive);
     return std::string(1, s_->currentDrive) + ":\\" + dir;
 }
 
-DWORD SimMachine::errorMode() const { return s_->errorMode; }
-std::size_t SimMachine::liveAllocations() const { return s_->allocations.size(); }
-const std::vector<DWORD>& SimMachine::sleeps() const { return s_->sleeps; }
-std::string SimMachine::dllDirectory() const { return s_->dllDirectory; }
+DWORD SimMachine::errorMode() const {
+    return s_->errorMode;
+}
+std::size_t SimMachine::liveAllocations() const {
+    return s_->allocations.size();
+}
+const std::vector<DWORD>& SimMachine::sleeps() const {
+    return s_->sleeps;
+}
+std::string SimMachine::dllDirectory() const {
+    return s_->dllDirectory;
+}
 
 namespace {
 
@@ -514,9 +568,11 @@ void dumpTree(std::ostringstream& o, const Node& n, const std::string& path) {
             child->data.read(0, bytes.data(), bytes.size());
             o << ", \"";
             for (char c : bytes) {
-                if (c >= 32 && c < 127) o << c;
-                else o << "\\x" << std::hex << (static_cast<unsigned char>(c) >> 4)
-                       << (static_cast<unsigned char>(c) & 15) << std::dec;
+                if (c >= 32 && c < 127)
+                    o << c;
+                else
+                    o << "\\x" << std::hex << (static_cast<unsigned char>(c) >> 4)
+                      << (static_cast<unsigned char>(c) & 15) << std::dec;
             }
             o << '"';
         }
@@ -562,7 +618,8 @@ std::string SimMachine::toString() const {
     o << "  allocations: " << s.allocations.size() << " (" << bytes << " bytes)";
     if (s.allocLimit) o << ", limit " << s.allocLimit;
     o << '\n';
-    for (const auto& [call, e] : s.pendingFailures) o << "  next " << call << " fails with " << e << '\n';
+    for (const auto& [call, e] : s.pendingFailures)
+        o << "  next " << call << " fails with " << e << '\n';
     if (!s.dllDirectory.empty()) o << "  DLL directory " << s.dllDirectory << '\n';
     o << "  " << s.calls.size() << " calls";
     for (std::size_t i = s.calls.size() > 20 ? s.calls.size() - 20 : 0; i < s.calls.size(); ++i)
@@ -707,8 +764,8 @@ Handle SimMachine::CreateFileA(const std::string& fileName, DWORD desiredAccess,
     if (f.error && f.error != err::FILE_NOT_FOUND) return fail(f.error);
     if (f.node) {
         Node& n = *f.node;
-        const bool overwrite = creationDisposition == w::CREATE_ALWAYS ||
-                               creationDisposition == w::TRUNCATE_EXISTING;
+        const bool overwrite =
+            creationDisposition == w::CREATE_ALWAYS || creationDisposition == w::TRUNCATE_EXISTING;
         if (creationDisposition == w::CREATE_NEW) return fail(err::FILE_EXISTS);
         if (n.directory && (!(flagsAndAttributes & w::FILE_FLAG_BACKUP_SEMANTICS) || overwrite))
             return fail(err::ACCESS_DENIED);
@@ -723,14 +780,15 @@ Handle SimMachine::CreateFileA(const std::string& fileName, DWORD desiredAccess,
             n.size = 0;
         }
         if (creationDisposition == w::CREATE_ALWAYS)
-            n.attributes = w::FILE_ATTRIBUTE_ARCHIVE |
-                           (flagsAndAttributes & (w::FILE_ATTRIBUTE_READONLY |
-                                                  w::FILE_ATTRIBUTE_HIDDEN | w::FILE_ATTRIBUTE_SYSTEM));
+            n.attributes =
+                w::FILE_ATTRIBUTE_ARCHIVE |
+                (flagsAndAttributes & (w::FILE_ATTRIBUTE_READONLY | w::FILE_ATTRIBUTE_HIDDEN |
+                                       w::FILE_ATTRIBUTE_SYSTEM));
         // The one success that sets an error: the file was there already.
-        s.lastError = (creationDisposition == w::CREATE_ALWAYS ||
-                       creationDisposition == w::OPEN_ALWAYS)
-                          ? err::ALREADY_EXISTS
-                          : err::SUCCESS;
+        s.lastError =
+            (creationDisposition == w::CREATE_ALWAYS || creationDisposition == w::OPEN_ALWAYS)
+                ? err::ALREADY_EXISTS
+                : err::SUCCESS;
         return addHandle(s, std::move(o));
     }
 
@@ -740,8 +798,8 @@ Handle SimMachine::CreateFileA(const std::string& fileName, DWORD desiredAccess,
     auto n = std::make_shared<Node>();
     n->name = t.parts.back();
     n->attributes = w::FILE_ATTRIBUTE_ARCHIVE |
-                    (flagsAndAttributes &
-                     (w::FILE_ATTRIBUTE_READONLY | w::FILE_ATTRIBUTE_HIDDEN | w::FILE_ATTRIBUTE_SYSTEM));
+                    (flagsAndAttributes & (w::FILE_ATTRIBUTE_READONLY | w::FILE_ATTRIBUTE_HIDDEN |
+                                           w::FILE_ATTRIBUTE_SYSTEM));
     n->parent = f.parent;
     f.parent->children[upper(n->name)] = n;
     // The creator may write even a file it creates read-only.
@@ -853,7 +911,8 @@ BOOL SimMachine::WriteFile(Handle h, const void* buffer, DWORD toWrite, DWORD* w
         span.disk->image.write(start, buffer, toWrite);
     } else {
         Device& d = s.devices.at(o->device);
-        if (d.type == Device::Type::Pipe) d.pipeBuffer.append(static_cast<const char*>(buffer), toWrite);
+        if (d.type == Device::Type::Pipe)
+            d.pipeBuffer.append(static_cast<const char*>(buffer), toWrite);
     }
     o->position += toWrite;
     if (written) *written = toWrite;
@@ -876,13 +935,19 @@ DWORD SimMachine::SetFilePointer(Handle h, std::int32_t distanceLow, std::int32_
                      : std::int64_t(distanceLow);
     std::int64_t base = 0;
     switch (moveMethod) {
-        case w::FILE_BEGIN: break;
-        case w::FILE_CURRENT: base = std::int64_t(o->position); break;
-        case w::FILE_END:
-            if (o->kind == Open::Kind::File) base = std::int64_t(o->node->size);
-            else if (isRawDisk(s, *o)) base = std::int64_t(rawSpanOf(s, *o).length);
+        case w::FILE_BEGIN:
             break;
-        default: return fail(err::INVALID_PARAMETER);
+        case w::FILE_CURRENT:
+            base = std::int64_t(o->position);
+            break;
+        case w::FILE_END:
+            if (o->kind == Open::Kind::File)
+                base = std::int64_t(o->node->size);
+            else if (isRawDisk(s, *o))
+                base = std::int64_t(rawSpanOf(s, *o).length);
+            break;
+        default:
+            return fail(err::INVALID_PARAMETER);
     }
     // base is never negative, so only a move forward can overflow.
     if (distance > 0 && base > INT64_MAX - distance) return fail(err::INVALID_PARAMETER);
@@ -903,11 +968,15 @@ BOOL SimMachine::SetEndOfFile(Handle h) {
     if (failing(s, "SetEndOfFile")) return 0;
     Open* o = handleOf(s, h);
     DWORD e = err::SUCCESS;
-    if (!o) e = err::INVALID_HANDLE;
-    else if (o->kind != Open::Kind::File) e = err::INVALID_FUNCTION;
+    if (!o)
+        e = err::INVALID_HANDLE;
+    else if (o->kind != Open::Kind::File)
+        e = err::INVALID_FUNCTION;
     // Wine answers 87 for a handle without write access.
-    else if (!(o->access & w::FILE_WRITE_DATA)) e = err::ACCESS_DENIED;
-    else if (o->node->directory) e = err::INVALID_PARAMETER;
+    else if (!(o->access & w::FILE_WRITE_DATA))
+        e = err::ACCESS_DENIED;
+    else if (o->node->directory)
+        e = err::INVALID_PARAMETER;
     if (e) {
         s.lastError = e;
         return 0;
@@ -922,9 +991,12 @@ BOOL SimMachine::FlushFileBuffers(Handle h) {
     if (failing(s, "FlushFileBuffers")) return 0;
     Open* o = handleOf(s, h);
     DWORD e = err::SUCCESS;
-    if (!o) e = err::INVALID_HANDLE;
-    else if (!(o->access & kWriteish)) e = err::ACCESS_DENIED;
-    else if (o->kind == Open::Kind::Volume && !s.volume(o->drive)->hasMedia) e = err::NOT_READY;
+    if (!o)
+        e = err::INVALID_HANDLE;
+    else if (!(o->access & kWriteish))
+        e = err::ACCESS_DENIED;
+    else if (o->kind == Open::Kind::Volume && !s.volume(o->drive)->hasMedia)
+        e = err::NOT_READY;
     else if (o->kind == Open::Kind::Device && s.devices.at(o->device).type == Device::Type::Null)
         e = err::INVALID_FUNCTION;
     // Windows flushes a volume or disk opened for writing; Wine answers 1 for either.
@@ -943,12 +1015,14 @@ DWORD SimMachine::GetFileSize(Handle h, DWORD* sizeHigh) {
     if (!o) e = err::INVALID_HANDLE;
     // A volume or disk has no file size: its length comes from a device control. Windows and
     // Wine both fail; Wine's 1 is what the machine answers.
-    else if (isRawDisk(s, *o)) e = err::INVALID_FUNCTION;
+    else if (isRawDisk(s, *o))
+        e = err::INVALID_FUNCTION;
     if (e) {
         s.lastError = e;
         return kInvalidSetFilePointer;
     }
-    const std::uint64_t size = o->kind == Open::Kind::File && !o->node->directory ? o->node->size : 0;
+    const std::uint64_t size =
+        o->kind == Open::Kind::File && !o->node->directory ? o->node->size : 0;
     if (sizeHigh) *sizeHigh = DWORD(size >> 32);
     if (DWORD(size) == kInvalidSetFilePointer) s.lastError = err::SUCCESS;
     return DWORD(size);
@@ -965,9 +1039,12 @@ DWORD SimMachine::GetFileType(Handle h) {
     // Volumes and disks are disk devices (Wine: 0 with 50 for a volume, 66 for a disk).
     if (o->kind != Open::Kind::Device) return w::FILE_TYPE_DISK;
     switch (s.devices.at(o->device).type) {
-        case Device::Type::Disk: return w::FILE_TYPE_DISK;
-        case Device::Type::Pipe: return w::FILE_TYPE_PIPE;
-        default: return w::FILE_TYPE_CHAR;
+        case Device::Type::Disk:
+            return w::FILE_TYPE_DISK;
+        case Device::Type::Pipe:
+            return w::FILE_TYPE_PIPE;
+        default:
+            return w::FILE_TYPE_CHAR;
     }
 }
 
@@ -996,9 +1073,8 @@ BOOL SimMachine::DeleteFileA(const std::string& fileName) {
     return 1;
 }
 
-BOOL SimMachine::DeviceIoControl(Handle h, DWORD ioControlCode, const void* inBuffer,
-                                 DWORD inSize, void* outBuffer, DWORD outSize,
-                                 DWORD* bytesReturned) {
+BOOL SimMachine::DeviceIoControl(Handle h, DWORD ioControlCode, const void* inBuffer, DWORD inSize,
+                                 void* outBuffer, DWORD outSize, DWORD* bytesReturned) {
     State& s = *s_;
     if (bytesReturned) *bytesReturned = 0;
     if (failing(s, "DeviceIoControl")) return 0;
@@ -1053,7 +1129,9 @@ DWORD volumeOfDirectory(State& s, const std::string& path, Volume*& v) {
     return err::SUCCESS;
 }
 
-DWORD clampClusters(std::uint64_t n) { return DWORD(std::min<std::uint64_t>(n, 0xFFFFFFFFu)); }
+DWORD clampClusters(std::uint64_t n) {
+    return DWORD(std::min<std::uint64_t>(n, 0xFFFFFFFFu));
+}
 
 void copyText(const std::string& text, char* buffer, DWORD size) {
     if (!buffer || !size) return;
@@ -1267,7 +1345,9 @@ void SimMachine::SetLastError(DWORD code) {
     s_->lastError = code;
 }
 
-DWORD SimMachine::GetLastError() { return s_->lastError; }
+DWORD SimMachine::GetLastError() {
+    return s_->lastError;
+}
 
 BOOL SimMachine::SetDllDirectoryA(const std::string& path) {
     if (failing(*s_, "SetDllDirectoryA")) return 0;

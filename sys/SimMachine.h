@@ -16,19 +16,19 @@
 namespace sys {
 
 class SimMachine : public Kernel {
-public:
+  public:
     // A fresh machine: fixed drive C: (NTFS) holding C:\windows, the disk \\.\PhysicalDrive0
     // under it, the volume \\.\C:, the character device \\.\COM1, code page 1252, process id 312.
     SimMachine();
     ~SimMachine() override;
 
     // --- Set-up -------------------------------------------------------------------------------
-    void addDirectory(const std::string& path);                // parents must exist
+    void addDirectory(const std::string& path);  // parents must exist
     void addFile(const std::string& path, std::string contents = {});
     void setFileSize(const std::string& path, std::uint64_t size);  // sparse: reads as zeros
     void setReadOnly(const std::string& path, bool readOnly);
     bool exists(const std::string& path) const;
-    std::string fileContents(const std::string& path) const;   // "" when missing
+    std::string fileContents(const std::string& path) const;  // "" when missing
     std::uint64_t fileSize(const std::string& path) const;
     void setAcp(DWORD codePage);
     void setProcessId(DWORD pid);
@@ -55,10 +55,10 @@ public:
     int openHandles() const;
     std::string currentDirectory() const;
     DWORD errorMode() const;
-    std::size_t liveAllocations() const;  // VirtualAlloc blocks not yet freed
+    std::size_t liveAllocations() const;       // VirtualAlloc blocks not yet freed
     const std::vector<DWORD>& sleeps() const;  // every Sleep, in milliseconds, in order
     std::string dllDirectory() const;          // as last set with SetDllDirectoryA
-    std::string toString() const;         // the whole state, for failing tests
+    std::string toString() const;              // the whole state, for failing tests
 
     // --- Kernel -------------------------------------------------------------------------------
     Handle CreateFileA(const std::string& fileName, DWORD desiredAccess, DWORD shareMode,
@@ -81,10 +81,10 @@ public:
                            DWORD* totalClusters) override;
     BOOL GetDiskFreeSpaceExA(const std::string& directory, std::uint64_t* freeToCaller,
                              std::uint64_t* totalBytes, std::uint64_t* totalFree) override;
-    BOOL GetVolumeInformationA(const std::string& rootPath, char* volumeName,
-                               DWORD volumeNameSize, DWORD* serialNumber,
-                               DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                               char* fileSystemName, DWORD fileSystemNameSize) override;
+    BOOL GetVolumeInformationA(const std::string& rootPath, char* volumeName, DWORD volumeNameSize,
+                               DWORD* serialNumber, DWORD* maxComponentLength,
+                               DWORD* fileSystemFlags, char* fileSystemName,
+                               DWORD fileSystemNameSize) override;
     BOOL GetVolumePathNameA(const std::string& fileName, char* volumePath,
                             DWORD bufferLength) override;
     DWORD GetFileAttributesA(const std::string& fileName) override;
@@ -101,7 +101,7 @@ public:
     DWORD GetWindowsDirectoryA(char* buffer, DWORD size) override;
     BOOL SetCurrentDirectoryA(const std::string& path) override;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> s_;
 };

@@ -15,13 +15,13 @@ namespace sys::sim {
 // Bytes of a file or device image that may be far larger than what was ever written: only the
 // written extents are kept, everything else reads as zeros.
 class SparseData {
-public:
+  public:
     void write(std::uint64_t offset, const void* bytes, std::size_t count);
     void read(std::uint64_t offset, void* bytes, std::size_t count) const;
     void truncate(std::uint64_t size);  // drops stored bytes at and beyond size
     std::uint64_t storedBytes() const;
 
-private:
+  private:
     std::map<std::uint64_t, std::string> extents_;  // start -> bytes, disjoint, not touching
 };
 
@@ -49,9 +49,9 @@ struct DiskGeometry {
 struct Device {
     enum class Type { Disk, Char, Null, Pipe };
     Type type = Type::Char;
-    std::string name;  // as shown, e.g. "PhysicalDrive0"
-    DiskGeometry geometry;  // disks only
-    SparseData image;       // disks: the raw sectors
+    std::string name;        // as shown, e.g. "PhysicalDrive0"
+    DiskGeometry geometry;   // disks only
+    SparseData image;        // disks: the raw sectors
     std::string pipeBuffer;  // pipes: written and not yet read
 };
 

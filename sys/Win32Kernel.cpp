@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+// clang-format off
 #define HB_W_CONSTANTS(X)                                                                        \
     X(GENERIC_READ) X(GENERIC_WRITE) X(GENERIC_EXECUTE) X(GENERIC_ALL) X(FILE_READ_DATA)         \
     X(FILE_WRITE_DATA) X(FILE_APPEND_DATA) X(DELETE) X(MAXIMUM_ALLOWED) X(FILE_EXECUTE)          \
@@ -31,6 +32,7 @@
     X(INVALID_NAME) X(NEGATIVE_SEEK) X(DIR_NOT_ROOT) X(ALREADY_EXISTS) X(MORE_DATA)              \
     X(NOT_A_REPARSE_POINT) X(DIRECTORY) X(UNRECOGNIZED_VOLUME) X(BAD_NETPATH)                    \
     X(FILENAME_EXCED_RANGE) X(INVALID_ADDRESS) X(NOACCESS)
+// clang-format on
 
 namespace hb_captured {
 #define HB_CAPTURE_W(name) constexpr std::uint32_t w_##name = sys::w::name;
@@ -57,11 +59,15 @@ namespace {
 
 // Handles travel as 32-bit values; on 64-bit Windows they are widened with sign extension so
 // that -1 stays INVALID_HANDLE_VALUE.
-HANDLE wide(Handle h) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(h)); }
-Handle narrow(HANDLE h) { return static_cast<Handle>(reinterpret_cast<std::intptr_t>(h)); }
+HANDLE wide(Handle h) {
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(h));
+}
+Handle narrow(HANDLE h) {
+    return static_cast<Handle>(reinterpret_cast<std::intptr_t>(h));
+}
 
 class Win32Kernel final : public Kernel {
-public:
+  public:
     Handle CreateFileA(const std::string& fileName, DWORD desiredAccess, DWORD shareMode,
                        DWORD creationDisposition, DWORD flagsAndAttributes) override {
         return narrow(::CreateFileA(fileName.c_str(), desiredAccess, shareMode, nullptr,
@@ -120,15 +126,14 @@ public:
         }
         return ok;
     }
-    BOOL GetVolumeInformationA(const std::string& rootPath, char* volumeName,
-                               DWORD volumeNameSize, DWORD* serialNumber,
-                               DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                               char* fileSystemName, DWORD fileSystemNameSize) override {
-        return ::GetVolumeInformationA(rootPath.c_str(), volumeName, volumeNameSize,
-                                       reinterpret_cast<::DWORD*>(serialNumber),
-                                       reinterpret_cast<::DWORD*>(maxComponentLength),
-                                       reinterpret_cast<::DWORD*>(fileSystemFlags), fileSystemName,
-                                       fileSystemNameSize);
+    BOOL GetVolumeInformationA(const std::string& rootPath, char* volumeName, DWORD volumeNameSize,
+                               DWORD* serialNumber, DWORD* maxComponentLength,
+                               DWORD* fileSystemFlags, char* fileSystemName,
+                               DWORD fileSystemNameSize) override {
+        return ::GetVolumeInformationA(
+            rootPath.c_str(), volumeName, volumeNameSize, reinterpret_cast<::DWORD*>(serialNumber),
+            reinterpret_cast<::DWORD*>(maxComponentLength),
+            reinterpret_cast<::DWORD*>(fileSystemFlags), fileSystemName, fileSystemNameSize);
     }
     BOOL GetVolumePathNameA(const std::string& fileName, char* volumePath,
                             DWORD bufferLength) override {
@@ -169,7 +174,9 @@ static_assert(sizeof(::DWORD) == sizeof(DWORD) && sizeof(::BOOL) == sizeof(BOOL)
 
 }  // namespace
 
-std::unique_ptr<Kernel> MakeWin32Kernel() { return std::make_unique<Win32Kernel>(); }
+std::unique_ptr<Kernel> MakeWin32Kernel() {
+    return std::make_unique<Win32Kernel>();
+}
 
 bool RunningUnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");

@@ -11,7 +11,7 @@
 #include "ui/Headless.h"
 
 class HandlerTest : public ::testing::Test {
-protected:
+  protected:
     explicit HandlerTest(std::string commandLine = "") : frm(tk, m, std::move(commandLine)) {
         frm.load();
         m.clearCalls();

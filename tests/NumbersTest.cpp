@@ -24,8 +24,9 @@ TEST(Hex64, SplitsAtTheHalvesAndPads) {
 }
 
 TEST(LargeInteger, RoundTripsAcrossTheSignAndThe32BitBoundary) {
-    const std::int64_t values[] = {0, 1, -1, 0xFFFFFFFFLL, 0x100000000LL, -0x100000000LL,
-                                   922337203685477LL, INT64_MAX, INT64_MIN};
+    const std::int64_t values[] = {
+        0,         1,        -1, 0xFFFFFFFFLL, 0x100000000LL, -0x100000000LL, 922337203685477LL,
+        INT64_MAX, INT64_MIN};
     for (std::int64_t v : values) {
         const io::LargeInteger li = io::ToLargeInteger(v);
         EXPECT_EQ(io::FromLargeInteger(li.LowPart, li.HighPart), v);
@@ -59,13 +60,30 @@ TEST(FormatSize, DecimalUnitsAtTheirBoundaries) {
 
 TEST(ValueOfText, ReadsHexAndDecimalLikeTheBoxesExpect) {
     const std::pair<const char*, double> rows[] = {
-        {"0x1000", 4096},    {"0X10", 0},          {"0x", 0},           {"12abc", 12},
-        {" 1 2", 12},        {"", 0},              {"-5", -5},          {"1,5", 1},
-        {"0xFFFFFFFF", -1},  {"0x80000000", -2147483648.0},            {"0x8000", 32768},
-        {"0x 1 0", 16},      {"0x1g", 1},          {"2.5", 2.5},        {"1e3", 1000},
-        {"1D2", 100},        {"1e", 1},            {"abc", 0},          {"+7", 7},
-        {".5", 0.5},         {"-", 0},             {"0x00000000FF", 255},
-        {"0x100000000", 4294967296.0},             {"3000000000", 3e9},
+        {"0x1000", 4096},
+        {"0X10", 0},
+        {"0x", 0},
+        {"12abc", 12},
+        {" 1 2", 12},
+        {"", 0},
+        {"-5", -5},
+        {"1,5", 1},
+        {"0xFFFFFFFF", -1},
+        {"0x80000000", -2147483648.0},
+        {"0x8000", 32768},
+        {"0x 1 0", 16},
+        {"0x1g", 1},
+        {"2.5", 2.5},
+        {"1e3", 1000},
+        {"1D2", 100},
+        {"1e", 1},
+        {"abc", 0},
+        {"+7", 7},
+        {".5", 0.5},
+        {"-", 0},
+        {"0x00000000FF", 255},
+        {"0x100000000", 4294967296.0},
+        {"3000000000", 3e9},
     };
     for (const auto& [text, value] : rows) EXPECT_EQ(io::ValueOfText(text), value) << text;
     EXPECT_TRUE(std::isinf(io::ValueOfText("1e999")));
@@ -96,14 +114,22 @@ TEST(ParseHexText, AcceptsUpToEightSignificantDigitsAfterAnOptionalLowerCasePref
         std::uint32_t value;
     };
     const Row rows[] = {
-        {"0x80000000", true, 0x80000000u}, {"80000000", true, 0x80000000u},
-        {"C0000000", true, 0xC0000000u},   {"0xc0000000", true, 0xC0000000u},
-        {"0x8000", true, 0x8000u},         {"FFFF", true, 0xFFFFu},
-        {"0x00000000", true, 0},           {"0x000000001", true, 1},
-        {"0xFFFFFFFF", true, 0xFFFFFFFFu}, {"", false, 0},
-        {"0x", false, 0},                  {"0X10", false, 0},
-        {"0xG", false, 0},                 {"0x123456789", false, 0},
-        {" 0x1", false, 0},                {"0x1 ", false, 0},
+        {"0x80000000", true, 0x80000000u},
+        {"80000000", true, 0x80000000u},
+        {"C0000000", true, 0xC0000000u},
+        {"0xc0000000", true, 0xC0000000u},
+        {"0x8000", true, 0x8000u},
+        {"FFFF", true, 0xFFFFu},
+        {"0x00000000", true, 0},
+        {"0x000000001", true, 1},
+        {"0xFFFFFFFF", true, 0xFFFFFFFFu},
+        {"", false, 0},
+        {"0x", false, 0},
+        {"0X10", false, 0},
+        {"0xG", false, 0},
+        {"0x123456789", false, 0},
+        {" 0x1", false, 0},
+        {"0x1 ", false, 0},
         {"-1", false, 0},
     };
     for (const Row& r : rows) {

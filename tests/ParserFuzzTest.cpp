@@ -32,7 +32,8 @@ TEST(ParserFuzz, HexTextAgreesWithAPlainReadingOfTheDigits) {
         const bool fits = first == std::string::npos || digits.size() - first <= 8;
         ASSERT_EQ(h.ok, allHex && fits) << text;
         if (h.ok) {
-            ASSERT_EQ(h.value, static_cast<std::uint32_t>(std::strtoull(digits.c_str(), nullptr, 16)))
+            ASSERT_EQ(h.value,
+                      static_cast<std::uint32_t>(std::strtoull(digits.c_str(), nullptr, 16)))
                 << text;
         }
     }

@@ -24,11 +24,11 @@ enum class Kind {
     ComboBox,      // editable combo box: text plus a drop-down list of items
     DropDownList,  // combo box that only selects one of its items
     CheckBox,
-    ListBox,       // plain list of items
-    CheckList,     // list with a check box per item
-    VirtualList,   // list whose lines are asked for when shown (count + itemText)
+    ListBox,      // plain list of items
+    CheckList,    // list with a check box per item
+    VirtualList,  // list whose lines are asked for when shown (count + itemText)
     Button,
-    Frame,         // a rule or group box without caption
+    Frame,  // a rule or group box without caption
 };
 
 // Colours as the window toolkit knows them: a system colour (kSystemColor | index) or an RGB
@@ -51,11 +51,23 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-enum class Prop { Text, Enabled, Visible, ForeColor, Tooltip, Font, Items, ListIndex, Value,
-                  Checked, Count, Geometry };
+enum class Prop {
+    Text,
+    Enabled,
+    Visible,
+    ForeColor,
+    Tooltip,
+    Font,
+    Items,
+    ListIndex,
+    Value,
+    Checked,
+    Count,
+    Geometry
+};
 
 class Control {
-public:
+  public:
     Control(Form& form, std::string name, int index, Kind kind, Rect rect, std::string text,
             std::string tooltip, int id);
     Control(const Control&) = delete;
@@ -65,8 +77,8 @@ public:
     const std::string& name() const { return name_; }
     int index() const { return index_; }  // -1 outside a control array
     Kind kind() const { return kind_; }
-    int id() const { return id_; }        // the child window's control id
-    std::string fullName() const;         // "chkShare(1)" or "cmdRead"
+    int id() const { return id_; }  // the child window's control id
+    std::string fullName() const;   // "chkShare(1)" or "cmdRead"
 
     // Caption of labels, buttons and check boxes; text of text and combo boxes.
     const std::string& text() const { return text_; }
@@ -123,7 +135,7 @@ public:
     void click();
     void dblClick();
 
-private:
+  private:
     void changed(Prop what);
 
     Form* form_;

@@ -19,15 +19,15 @@ struct ControlSpec {
     const char* text;  // caption or initial text
     Rect rect;
     const char* tooltip = "";
-    int id = 0;  // child window id; 0 gives 1000 + row number
+    int id = 0;                      // child window id; 0 gives 1000 + row number
     const char* fontName = nullptr;  // nullptr: Microsoft Sans Serif 8.25 pt
     double fontSize = 0;
 };
 
 class Form {
-public:
-    Form(Toolkit& toolkit, std::string name, std::string caption, int clientWidth,
-         int clientHeight, const std::vector<ControlSpec>& table);
+  public:
+    Form(Toolkit& toolkit, std::string name, std::string caption, int clientWidth, int clientHeight,
+         const std::vector<ControlSpec>& table);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -67,7 +67,7 @@ public:
     void setShown(bool on) { shown_ = on; }
     void* peer = nullptr;  // the toolkit's window record
 
-private:
+  private:
     Toolkit* toolkit_;
     std::string name_;
     std::string caption_;

@@ -19,9 +19,13 @@ void Headless::show(Form& form, bool modal) {
     if (form.shown()) throw std::logic_error("modal " + form.name() + " left shown by its script");
 }
 
-void Headless::hide(Form& form) { form.setShown(false); }
+void Headless::hide(Form& form) {
+    form.setShown(false);
+}
 
-void Headless::destroy(Form& form) { form.setShown(false); }
+void Headless::destroy(Form& form) {
+    form.setShown(false);
+}
 
 void Headless::refresh(Control& control) {
     repaints.push_back(control.fullName() + "=" + control.text());

@@ -13,7 +13,7 @@
 namespace ui {
 
 class Headless : public Toolkit {
-public:
+  public:
     // What the user does in the next modal form, in order of showing ("check item 17, press OK").
     // A modal show with no script left, or a script that leaves the form shown, throws: a real
     // window would wait for ever.
@@ -32,7 +32,7 @@ public:
     std::vector<std::string> repaints;
 
     std::string clipboard;
-    int clipboardBusy = 0;     // the next so many clipboard opens fail
+    int clipboardBusy = 0;  // the next so many clipboard opens fail
     int clipboardAttempts = 0;
 
     // Start-up chores, as "setIcons(frmMain,APPICON)", "addExStyle(frmMain,0x40000)", ...

@@ -19,7 +19,7 @@ inline constexpr int kIdNo = 7;
 inline constexpr std::uint32_t kYesNoQuestion = 0x24;  // MB_YESNO | MB_ICONQUESTION
 
 class Toolkit {
-public:
+  public:
     virtual ~Toolkit() = default;
 
     // Form lifetime. create() makes the windows of a loaded form (hidden).
@@ -39,8 +39,7 @@ public:
     virtual void setMousePointer(int pointer) = 0;
 
     // Modal message box; returns kIdYes or kIdNo for a Yes/No box.
-    virtual int msgBox(const std::string& text, const std::string& title,
-                       std::uint32_t style) = 0;
+    virtual int msgBox(const std::string& text, const std::string& title, std::uint32_t style) = 0;
 
     // The clipboard. Each returns false when the clipboard could not be had.
     virtual bool clipboardClear() = 0;

@@ -33,8 +33,7 @@ WindowKind KindOf(const Control& c) {
         case Kind::CheckBox:
             return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
         case Kind::ListBox:
-            return {"LISTBOX",
-                    child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+            return {"LISTBOX", child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                     WS_EX_CLIENTEDGE};
         case Kind::CheckList:
             return {WC_LISTVIEWA,
@@ -58,7 +57,9 @@ WindowKind KindOf(const Control& c) {
     return {"STATIC", child, 0};
 }
 
-bool IsListView(Kind k) { return k == Kind::CheckList || k == Kind::VirtualList; }
+bool IsListView(Kind k) {
+    return k == Kind::CheckList || k == Kind::VirtualList;
+}
 
 void FitColumn(HWND hwnd) {
     RECT rc;

@@ -32,17 +32,19 @@ struct Win32FormPeer {
 };
 
 class Mute {
-public:
+  public:
     explicit Mute(Win32FormPeer& peer) : peer_(peer) { ++peer_.muted; }
     ~Mute() { --peer_.muted; }
     Mute(const Mute&) = delete;
     Mute& operator=(const Mute&) = delete;
 
-private:
+  private:
     Win32FormPeer& peer_;
 };
 
-inline Win32FormPeer* PeerOf(const Form& form) { return static_cast<Win32FormPeer*>(form.peer); }
+inline Win32FormPeer* PeerOf(const Form& form) {
+    return static_cast<Win32FormPeer*>(form.peer);
+}
 
 // Win32Controls.cpp
 HWND CreateControlWindow(Win32FormPeer& peer, Control& control);

@@ -35,8 +35,8 @@ bool IsMonospacedFace(const std::string& name) {
     return false;
 }
 
-constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                             WS_CLIPCHILDREN;
+constexpr DWORD kMainStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 // Outer size of a window whose client area is the form's, at the window's density.
@@ -92,7 +92,9 @@ HWND Win32Toolkit::window(const Control& control) const {
     return form ? GetDlgItem(form, control.id()) : nullptr;
 }
 
-HWND Win32Toolkit::mainWindow() const { return peers_.empty() ? nullptr : peers_.front()->hwnd; }
+HWND Win32Toolkit::mainWindow() const {
+    return peers_.empty() ? nullptr : peers_.front()->hwnd;
+}
 
 bool Win32Toolkit::isFormWindow(HWND hwnd) const {
     for (const Win32FormPeer* p : peers_)
@@ -112,11 +114,10 @@ void Win32Toolkit::create(Form& form) {
     p->form = &form;
     bool isMain = peers_.empty();
     // Later forms are dialogs owned by the main window: above it, no task bar button of their own.
-    p->hwnd = CreateWindowExA(WS_EX_CONTROLPARENT | (isMain ? 0 : WS_EX_DLGMODALFRAME),
-                              FormWindowClass(), form.caption().c_str(),
-                              isMain ? kMainStyle : kDialogStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              100, 100, isMain ? nullptr : mainWindow(), nullptr,
-                              GetModuleHandleA(nullptr), p);
+    p->hwnd = CreateWindowExA(
+        WS_EX_CONTROLPARENT | (isMain ? 0 : WS_EX_DLGMODALFRAME), FormWindowClass(),
+        form.caption().c_str(), isMain ? kMainStyle : kDialogStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+        100, 100, isMain ? nullptr : mainWindow(), nullptr, GetModuleHandleA(nullptr), p);
     if (!p->hwnd) {
         delete p;
         return;
@@ -258,8 +259,7 @@ void Win32Toolkit::setMousePointer(int pointer) {
                  MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
 }
 
-int Win32Toolkit::msgBox(const std::string& text, const std::string& title,
-                         std::uint32_t style) {
+int Win32Toolkit::msgBox(const std::string& text, const std::string& title, std::uint32_t style) {
     return MessageBoxA(activeFormWindow(), text.c_str(), title.c_str(), style | MB_APPLMODAL);
 }
 
@@ -328,9 +328,8 @@ void Win32Toolkit::setIcons(Form& form, const std::string& resourceName) {
     SendMessageA(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (HWND owner = GetWindow(h, GW_OWNER))
         SendMessageA(owner, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    HANDLE small = LoadImageA(inst, resourceName.c_str(), IMAGE_ICON,
-                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                              LR_SHARED);
+    HANDLE small = LoadImageA(inst, resourceName.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                              GetSystemMetrics(SM_CYSMICON), LR_SHARED);
     SendMessageA(h, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 

@@ -32,7 +32,7 @@ namespace ui {
 struct Win32FormPeer;
 
 class Win32Toolkit : public Toolkit {
-public:
+  public:
     Win32Toolkit();
     ~Win32Toolkit() override;
     Win32Toolkit(const Win32Toolkit&) = delete;
@@ -71,7 +71,7 @@ public:
     bool dispatch(MSG& msg);  // false for WM_QUIT
     bool isFormWindow(HWND hwnd) const;
 
-private:
+  private:
     HWND mainWindow() const;
     HWND activeFormWindow() const;
     void enableOthers(Win32FormPeer& modal, bool on);

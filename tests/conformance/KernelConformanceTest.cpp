@@ -33,7 +33,12 @@ constexpr DWORD kOpen = w::OPEN_EXISTING;
 
 // One call, what it returns and the last error after it.
 using Call = std::function<std::int64_t()>;
-struct Step { const char* what; Call call; std::int64_t result; DWORD error; };
+struct Step {
+    const char* what;
+    Call call;
+    std::int64_t result;
+    DWORD error;
+};
 
 class Conformance : public ::testing::TestWithParam<std::string> {
   protected:
@@ -68,9 +73,15 @@ class Conformance : public ::testing::TestWithParam<std::string> {
         fs::permissions(P("ro.txt"), fs::perms::owner_write, fs::perm_options::add, ec);
         fs::remove_all(dir, ec);
     }
-    Kernel& k() { return *kernel; }
-    std::string P(const std::string& leaf) { return dir + "\\" + leaf; }
-    auto onWine(auto windows, decltype(windows) wine) const { return isWine ? wine : windows; }
+    Kernel& k() {
+        return *kernel;
+    }
+    std::string P(const std::string& leaf) {
+        return dir + "\\" + leaf;
+    }
+    auto onWine(auto windows, decltype(windows) wine) const {
+        return isWine ? wine : windows;
+    }
 
     void run(const std::vector<Step>& steps) {
         for (const Step& s : steps) {
@@ -93,7 +104,10 @@ class Conformance : public ::testing::TestWithParam<std::string> {
         if (h != kInvalidHandle) held.push_back(h);
         return h;
     }
-    BOOL close(Handle h) { std::erase(held, h); return k().CloseHandle(h); }
+    BOOL close(Handle h) {
+        std::erase(held, h);
+        return k().CloseHandle(h);
+    }
     // Whether the name opens; what opens is closed again (which keeps the last error).
     Call opens(std::string name, DWORD access, DWORD how = kOpen, DWORD flags = 0,
                DWORD share = kRW) {
@@ -134,8 +148,12 @@ class Conformance : public ::testing::TestWithParam<std::string> {
         const bool ok = k().DeviceIoControl(h, code, nullptr, 0, out.data(), outSize, &n);
         return ok ? std::int64_t(n) : -1;
     }
-    std::int64_t out64() const { return out[0] | std::int64_t(out[1]) << 32; }
-    Call attrs(std::string name) { return [=, this] { return k().GetFileAttributesA(name); }; }
+    std::int64_t out64() const {
+        return out[0] | std::int64_t(out[1]) << 32;
+    }
+    Call attrs(std::string name) {
+        return [=, this] { return k().GetFileAttributesA(name); };
+    }
 
     std::unique_ptr<Kernel> kernel;
     SimMachine* sim = nullptr;  // null on the real kernel32
