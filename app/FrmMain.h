@@ -98,7 +98,7 @@ class FrmMain : public ui::Form {
     std::optional<std::int64_t> GetFileSize64(sys::Handle h);
     std::optional<std::int64_t> GetDiskLength64(sys::Handle h);
     bool GetDiskGeometry(sys::Handle h, io::DiskGeometry& geometry);
-    char decimalSeparator = '.';  // the user's locale, for sizes
+    std::string decimalSeparator = ".";  // the user's locale's, for sizes
 
     // --- Result line (report/) ----------------------------------------------------------------
     // Capture the last error of the call just made. Call it on the line after the call.

@@ -44,6 +44,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ui::Win32Toolkit toolkit;
     std::unique_ptr<sys::Kernel> kernel = sys::MakeWin32Kernel();
     app::FrmMain frm(toolkit, *kernel, app::CommandLineArguments(GetCommandLineA()));
+    // Sizes are written with the user's decimal separator.
+    char separator[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1)
+        frm.decimalSeparator = separator;
     frm.load();
     frm.show(false);
     // Closing the main window unloads it (Form_Unload), which ends the loop and the program.

@@ -51,7 +51,7 @@ std::string HexNoPad(std::uint32_t value) {
     return "0x" + Hex(value);
 }
 
-std::string FormatSize(std::int64_t size, char decimalSeparator) {
+std::string FormatSize(std::int64_t size, std::string_view decimalSeparator) {
     // Integer arithmetic keeps every digit exact; "0.0" rounds half away from zero as the
     // decimal value would, not as its nearest double would.
     if (size < 1000) return std::to_string(size) + " Bytes";
@@ -62,7 +62,7 @@ std::string FormatSize(std::int64_t size, char decimalSeparator) {
             std::string digits = std::to_string(frac);
             digits.insert(0, 3 - digits.size(), '0');
             while (digits.back() == '0') digits.pop_back();
-            text += decimalSeparator + digits;
+            text += std::string(decimalSeparator) + digits;
         }
         return text + " KB";
     }
@@ -79,8 +79,8 @@ std::string FormatSize(std::int64_t size, char decimalSeparator) {
             const std::int64_t tenth = u.divisor / 10;
             // size is positive here; (size + tenth/2) / tenth cannot overflow for any int64.
             const std::int64_t tenths = size / tenth + (size % tenth >= tenth / 2 ? 1 : 0);
-            return std::to_string(tenths / 10) + decimalSeparator + std::to_string(tenths % 10) +
-                   u.name;
+            return std::to_string(tenths / 10) + std::string(decimalSeparator) +
+                   std::to_string(tenths % 10) + u.name;
         }
     }
     return {};

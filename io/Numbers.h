@@ -28,7 +28,7 @@ std::string Hex8(std::uint32_t value);
 std::string HexNoPad(std::uint32_t value);
 
 // A byte count with a decimal unit: "999 Bytes", "4.096 KB", "1.0 MB", "1000.0 MB", "1.0 TB".
-std::string FormatSize(std::int64_t size, char decimalSeparator = '.');
+std::string FormatSize(std::int64_t size, std::string_view decimalSeparator = ".");
 
 // The number in a count or position box: "0x" hex (32-bit two's complement) or decimal with
 // sign, fraction and exponent, blanks skipped, reading up to the first other character.

@@ -54,8 +54,8 @@ TEST(FormatSize, DecimalUnitsAtTheirBoundaries) {
         {INT64_MAX, "9223372.0 TB"},
     };
     for (const auto& [size, text] : rows) EXPECT_EQ(io::FormatSize(size), text) << size;
-    EXPECT_EQ(io::FormatSize(4096, ','), "4,096 KB");
-    EXPECT_EQ(io::FormatSize(1000000, ','), "1,0 MB");
+    EXPECT_EQ(io::FormatSize(4096, ","), "4,096 KB");
+    EXPECT_EQ(io::FormatSize(1000000, ","), "1,0 MB");
 }
 
 TEST(ValueOfText, ReadsHexAndDecimalLikeTheBoxesExpect) {
