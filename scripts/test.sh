@@ -21,6 +21,7 @@ scripts/check-imports.sh build/win32/handlebench.exe build/win64/handlebench.exe
 
 total_passed=0
 total_failed=0
+total_skipped=0
 # Runs one GoogleTest program and insists that it ran tests: silence is not a pass.
 run_suite() {
   local label=$1; shift
@@ -34,7 +35,8 @@ run_suite() {
   local ran passed failed
   ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran.*/\1/p' "$log" | tail -1)
   passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}.*/\1/p' "$log" | tail -1)
-  failed=$(( ${ran:-0} - ${passed:-0} ))
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}.*/\1/p' "$log" | tail -1)
+  failed=$(( ${ran:-0} - ${passed:-0} - ${skipped:-0} ))
   if [ -z "$ran" ] || [ "$ran" -eq 0 ]; then
     echo "$label: no tests ran"; sed -n '1,40p' "$log"; failed=$((failed + 1))
   elif [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
@@ -43,6 +45,7 @@ run_suite() {
   [ "$failed" -eq 0 ] || grep -E '^\[  FAILED  \]|Failure|error' "$log" | head -40 || true
   total_passed=$((total_passed + ${passed:-0}))
   total_failed=$((total_failed + failed))
+  total_skipped=$((total_skipped + ${skipped:-0}))
   rm -f "$log"
 }
 
@@ -55,10 +58,14 @@ run_suite "Wine: unit and handler tests" wine build/win64/tests/hb_tests.exe
 run_suite "Wine: kernel conformance (simulated machine and kernel32)" \
   wine build/win64/tests/hb_conformance.exe
 if [ -f build/win64/tests/hb_gui.exe ]; then
+  # The GUI suite also saves pictures of the main window and both pickers to look at.
+  mkdir -p build/screenshots
+  export HB_SCREENSHOT=build/screenshots/main-window.bmp HB_SCREENSHOT_DIR=build/screenshots
   run_suite "Wine: GUI tests of the real window" run_under_x wine build/win64/tests/hb_gui.exe
 fi
 wineserver -k 2>/dev/null || true
+ls build/screenshots/*.bmp 2>/dev/null | sed 's/^/screenshot: /' || true
 
 echo
-echo "all suites: ${total_passed} passed, ${total_failed} failed"
+echo "all suites: ${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"
 [ "$total_failed" -eq 0 ]
