@@ -60,7 +60,8 @@ run_suite "Wine: kernel conformance (simulated machine and kernel32)" \
 if [ -f build/win64/tests/hb_gui.exe ]; then
   # The GUI suite also saves pictures of the main window and both pickers to look at.
   mkdir -p build/screenshots
-  export HB_SCREENSHOT=build/screenshots/main-window.bmp HB_SCREENSHOT_DIR=build/screenshots
+  # Absolute: the window makes the Windows drive current, as the program does at start.
+  export HB_SCREENSHOT=$PWD/build/screenshots/main-window.bmp HB_SCREENSHOT_DIR=$PWD/build/screenshots
   run_suite "Wine: GUI tests of the real window" run_under_x wine build/win64/tests/hb_gui.exe
 fi
 wineserver -k 2>/dev/null || true
