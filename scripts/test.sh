@@ -68,5 +68,5 @@ wineserver -k 2>/dev/null || true
 ls build/screenshots/*.bmp 2>/dev/null | sed 's/^/screenshot: /' || true
 
 echo
-echo "all suites: ${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"
+echo "total: ${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"
 [ "$total_failed" -eq 0 ]
