@@ -179,6 +179,17 @@ std::optional<std::int32_t> RoundToInt32(double value) {
     return static_cast<std::int32_t>(r);
 }
 
+bool MulExact(std::int64_t a, std::int64_t b, std::int64_t& out) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    // Each test divides the limit by the operand whose sign makes the division exact-safe.
+    const bool overflow = a > 0 ? (b > 0 ? a > kMax / b : b < kMin / a)
+                                : (b > 0 ? a < kMin / b : a != 0 && b < kMax / a);
+    if (overflow) return false;
+    out = a * b;
+    return true;
+}
+
 std::int32_t SafeUBound(const std::vector<std::uint8_t>& array) {
     // Read and write size Buf to at most 2^31 bytes, whose upper bound still fits.
     return static_cast<std::int32_t>(static_cast<std::int64_t>(array.size()) - 1);

@@ -40,6 +40,10 @@ double ValueOfText(std::string_view text);
 // value lies outside the signed 32-bit range or is not a number.
 std::optional<std::int32_t> RoundToInt32(double value);
 
+// a * b when it fits in 64 bits; false (out untouched) when it would overflow. A device may
+// answer any geometry, and a wrapped product would be a plainly wrong size.
+bool MulExact(std::int64_t a, std::int64_t b, std::int64_t& out);
+
 // The upper bound of a byte array, -1 when it was never sized.
 std::int32_t SafeUBound(const std::vector<std::uint8_t>& array);
 

@@ -8,20 +8,6 @@
 
 namespace app {
 
-namespace {
-// Multiplies exactly or says it cannot: a device may answer any geometry.
-bool MulExact(std::int64_t a, std::int64_t b, std::int64_t& out) {
-#if defined(__GNUC__)
-    return !__builtin_mul_overflow(a, b, &out);
-#else
-    if (a != 0 && (b > INT64_MAX / (a < 0 ? -a : a) || b < INT64_MIN / (a < 0 ? -a : a)))
-        return false;
-    out = a * b;
-    return true;
-#endif
-}
-}  // namespace
-
 bool FrmMain::GetFilePointer(sys::Handle h, std::int64_t& position) {
     std::int32_t high = 0;
     // A failed move leaves the high part as passed, so only the last error tells failure
@@ -82,8 +68,8 @@ std::optional<std::int64_t> FrmMain::GetDiskLength64(sys::Handle h) {
     io::DiskGeometry g;
     if (!GetDiskGeometry(h, g)) return std::nullopt;
     std::int64_t size = g.Cylinders;
-    if (MulExact(size, g.TracksPerCylinder, size) && MulExact(size, g.SectorsPerTrack, size) &&
-        MulExact(size, g.BytesPerSector, size))
+    if (io::MulExact(size, g.TracksPerCylinder, size) &&
+        io::MulExact(size, g.SectorsPerTrack, size) && io::MulExact(size, g.BytesPerSector, size))
         return size;
     return std::nullopt;  // a product beyond 64 bits is no size
 }
@@ -120,9 +106,9 @@ void FrmMain::RefreshFileSizeLabel() {
         std::int64_t bytes = 0;
         // Exact in 64 bits: a 32-bit product of sector and cluster sizes could overflow.
         if (res == 1 &&
-            MulExact(static_cast<std::int32_t>(bytesPerSector),
-                     static_cast<std::int32_t>(sectorsPerCluster), bytes) &&
-            MulExact(bytes, static_cast<std::int32_t>(totalClusters), bytes))
+            io::MulExact(static_cast<std::int32_t>(bytesPerSector),
+                         static_cast<std::int32_t>(sectorsPerCluster), bytes) &&
+            io::MulExact(bytes, static_cast<std::int32_t>(totalClusters), bytes))
             size = bytes;
     }
     lblFileSize.setText("0x" + io::Hex64(*size, 0) + " (" +

@@ -35,6 +35,33 @@ TEST(LargeInteger, RoundTripsAcrossTheSignAndThe32BitBoundary) {
     EXPECT_EQ(io::FromLargeInteger(0, -1), -4294967296LL);
 }
 
+TEST(MulExact, RefusesExactlyTheProductsBeyond64Bits) {
+    struct Row {
+        std::int64_t a, b;
+        bool fits;
+    };
+    const Row rows[] = {
+        {10000LL * 255 * 63, 512, true},
+        {INT64_MAX, 1, true},
+        {INT64_MAX, 2, false},
+        {INT64_MIN, 1, true},
+        {INT64_MIN, -1, false},
+        {-1, INT64_MIN, false},
+        {0, INT64_MIN, true},
+        {INT64_MIN / 2, 2, true},
+        {INT64_MIN / 2, -2, false},
+        {-3037000500LL, 3037000500LL, false},
+        {3037000499LL, -3037000499LL, true},
+        {-4294967296LL, -2147483648LL, false},
+        {-4294967296LL, -2147483647LL, true},
+    };
+    for (const Row& r : rows) {
+        std::int64_t out = 7;
+        EXPECT_EQ(io::MulExact(r.a, r.b, out), r.fits) << r.a << " * " << r.b;
+        EXPECT_EQ(out, r.fits ? r.a * r.b : 7);
+    }
+}
+
 TEST(FormatSize, DecimalUnitsAtTheirBoundaries) {
     const std::pair<std::int64_t, const char*> rows[] = {
         {0, "0 Bytes"},
