@@ -353,6 +353,15 @@ SimMachine::~SimMachine() {
 
 namespace {
 
+// A call's failure path: sets the last error and gives the call's failure value.
+template <class R>
+auto Failing(State& s, R failure) {
+    return [&s, failure](DWORD e) {
+        s.lastError = e;
+        return failure;
+    };
+}
+
 Node* lookupForSetUp(State& s, const std::string& path) {
     Target t;
     if (parseName(s, path, t) || t.kind != Target::Kind::Path) return nullptr;
@@ -722,10 +731,7 @@ Handle SimMachine::CreateFileA(const std::string& fileName, DWORD desiredAccess,
                                DWORD creationDisposition, DWORD flagsAndAttributes) {
     State& s = *s_;
     if (failing(s, "CreateFileA")) return kInvalidHandle;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return kInvalidHandle;
-    };
+    auto fail = Failing(s, kInvalidHandle);
     if (creationDisposition < w::CREATE_NEW || creationDisposition > w::TRUNCATE_EXISTING)
         return fail(err::INVALID_PARAMETER);
     // Truncating asks for the GENERIC_WRITE bit itself, checked before the name is looked at
@@ -834,10 +840,7 @@ BOOL SimMachine::ReadFile(Handle h, void* buffer, DWORD toRead, DWORD* read) {
     // Windows zeroes the count before any check.
     if (read) *read = 0;
     if (failing(s, "ReadFile")) return 0;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return 0;
-    };
+    auto fail = Failing(s, 0);
     Open* o = handleOf(s, h);
     if (!o) return fail(err::INVALID_HANDLE);
     if (!(o->access & w::FILE_READ_DATA)) return fail(err::ACCESS_DENIED);
@@ -877,10 +880,7 @@ BOOL SimMachine::WriteFile(Handle h, const void* buffer, DWORD toWrite, DWORD* w
     State& s = *s_;
     if (written) *written = 0;
     if (failing(s, "WriteFile")) return 0;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return 0;
-    };
+    auto fail = Failing(s, 0);
     Open* o = handleOf(s, h);
     if (!o) return fail(err::INVALID_HANDLE);
     if (!(o->access & kWriteish)) return fail(err::ACCESS_DENIED);
@@ -923,10 +923,7 @@ DWORD SimMachine::SetFilePointer(Handle h, std::int32_t distanceLow, std::int32_
                                  DWORD moveMethod) {
     State& s = *s_;
     if (failing(s, "SetFilePointer")) return kInvalidSetFilePointer;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return kInvalidSetFilePointer;
-    };
+    auto fail = Failing(s, kInvalidSetFilePointer);
     Open* o = handleOf(s, h);
     if (!o) return fail(err::INVALID_HANDLE);
     const std::int64_t distance =
@@ -1051,10 +1048,7 @@ DWORD SimMachine::GetFileType(Handle h) {
 BOOL SimMachine::DeleteFileA(const std::string& fileName) {
     State& s = *s_;
     if (failing(s, "DeleteFileA")) return 0;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return 0;
-    };
+    auto fail = Failing(s, 0);
     Target t;
     if (DWORD e = parseName(s, fileName, t)) return fail(e);
     if (t.kind != Target::Kind::Path) return fail(err::ACCESS_DENIED);
@@ -1078,10 +1072,7 @@ BOOL SimMachine::DeviceIoControl(Handle h, DWORD ioControlCode, const void* inBu
     State& s = *s_;
     if (bytesReturned) *bytesReturned = 0;
     if (failing(s, "DeviceIoControl")) return 0;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return 0;
-    };
+    auto fail = Failing(s, 0);
     Open* o = handleOf(s, h);
     if (!o) return fail(err::INVALID_HANDLE);
     ControlHandler handler = findControl(ioControlCode);
@@ -1181,10 +1172,7 @@ BOOL SimMachine::GetVolumeInformationA(const std::string& rootPath, char* volume
                                        char* fileSystemName, DWORD fileSystemNameSize) {
     State& s = *s_;
     if (failing(s, "GetVolumeInformationA")) return 0;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return 0;
-    };
+    auto fail = Failing(s, 0);
     Target t;
     if (DWORD e = parseName(s, rootPath, t)) return fail(e);
     // Only a drive root with its trailing backslash names a volume here; a longer path is
@@ -1215,10 +1203,7 @@ BOOL SimMachine::GetVolumePathNameA(const std::string& fileName, char* volumePat
                                     DWORD bufferLength) {
     State& s = *s_;
     if (failing(s, "GetVolumePathNameA")) return 0;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return 0;
-    };
+    auto fail = Failing(s, 0);
     if (fileName.empty()) return fail(err::INVALID_PARAMETER);
     Target t;
     DWORD e = parseName(s, fileName, t);
@@ -1313,10 +1298,7 @@ BOOL SimMachine::VirtualLock(void* address, std::size_t size) {
 BOOL SimMachine::VirtualFree(void* address, std::size_t size, DWORD freeType) {
     State& s = *s_;
     if (failing(s, "VirtualFree")) return 0;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return 0;
-    };
+    auto fail = Failing(s, 0);
     if (freeType == w::MEM_RELEASE) {
         // A release takes the whole allocation, named by its base, with size 0.
         if (size != 0) return fail(err::INVALID_PARAMETER);
@@ -1384,10 +1366,7 @@ DWORD SimMachine::GetWindowsDirectoryA(char* buffer, DWORD size) {
 BOOL SimMachine::SetCurrentDirectoryA(const std::string& path) {
     State& s = *s_;
     if (failing(s, "SetCurrentDirectoryA")) return 0;
-    auto fail = [&](DWORD e) {
-        s.lastError = e;
-        return 0;
-    };
+    auto fail = Failing(s, 0);
     Target t;
     if (DWORD e = parseName(s, path, t)) return fail(e);
     if (t.kind != Target::Kind::Path) return fail(err::DIRECTORY);
