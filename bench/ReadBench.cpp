@@ -6,6 +6,7 @@
 // clang-format off
 // Our headers first: <windows.h> turns names such as GENERIC_READ into macros.
 #include "app/FrmMain.h"
+#include "sys/ForwardingKernel.h"
 #include "sys/Kernel.h"
 #include "ui/Headless.h"
 
@@ -44,81 +45,16 @@ std::size_t PeakWorkingSet() {
 
 // The real kernel, with the time spent in the handler's fixed 100 ms pause measured, so the
 // work of the click can be told from its deliberate wait.
-class TimedKernel : public sys::Kernel {
+class TimedKernel : public sys::ForwardingKernel {
   public:
-    explicit TimedKernel(sys::Kernel& k) : k_(k) {}
+    using ForwardingKernel::ForwardingKernel;
     Clock::duration slept{};
 
-    sys::Handle CreateFileA(const std::string& n, sys::DWORD a, sys::DWORD s, sys::DWORD c,
-                            sys::DWORD f) override {
-        return k_.CreateFileA(n, a, s, c, f);
-    }
-    sys::BOOL CloseHandle(sys::Handle h) override { return k_.CloseHandle(h); }
-    sys::BOOL ReadFile(sys::Handle h, void* b, sys::DWORD n, sys::DWORD* r) override {
-        return k_.ReadFile(h, b, n, r);
-    }
-    sys::BOOL WriteFile(sys::Handle h, const void* b, sys::DWORD n, sys::DWORD* w) override {
-        return k_.WriteFile(h, b, n, w);
-    }
-    sys::DWORD SetFilePointer(sys::Handle h, std::int32_t l, std::int32_t* hi,
-                              sys::DWORD m) override {
-        return k_.SetFilePointer(h, l, hi, m);
-    }
-    sys::BOOL SetEndOfFile(sys::Handle h) override { return k_.SetEndOfFile(h); }
-    sys::BOOL FlushFileBuffers(sys::Handle h) override { return k_.FlushFileBuffers(h); }
-    sys::DWORD GetFileSize(sys::Handle h, sys::DWORD* hi) override { return k_.GetFileSize(h, hi); }
-    sys::DWORD GetFileType(sys::Handle h) override { return k_.GetFileType(h); }
-    sys::BOOL DeleteFileA(const std::string& n) override { return k_.DeleteFileA(n); }
-    sys::BOOL DeviceIoControl(sys::Handle h, sys::DWORD c, const void* i, sys::DWORD is, void* o,
-                              sys::DWORD os, sys::DWORD* r) override {
-        return k_.DeviceIoControl(h, c, i, is, o, os, r);
-    }
-    sys::DWORD GetDriveTypeA(const std::string& p) override { return k_.GetDriveTypeA(p); }
-    sys::BOOL GetDiskFreeSpaceA(const std::string& p, sys::DWORD* a, sys::DWORD* b, sys::DWORD* c,
-                                sys::DWORD* d) override {
-        return k_.GetDiskFreeSpaceA(p, a, b, c, d);
-    }
-    sys::BOOL GetDiskFreeSpaceExA(const std::string& p, std::uint64_t* a, std::uint64_t* b,
-                                  std::uint64_t* c) override {
-        return k_.GetDiskFreeSpaceExA(p, a, b, c);
-    }
-    sys::BOOL GetVolumeInformationA(const std::string& p, char* a, sys::DWORD b, sys::DWORD* c,
-                                    sys::DWORD* d, sys::DWORD* e, char* f, sys::DWORD g) override {
-        return k_.GetVolumeInformationA(p, a, b, c, d, e, f, g);
-    }
-    sys::BOOL GetVolumePathNameA(const std::string& p, char* a, sys::DWORD b) override {
-        return k_.GetVolumePathNameA(p, a, b);
-    }
-    sys::DWORD GetFileAttributesA(const std::string& p) override {
-        return k_.GetFileAttributesA(p);
-    }
-    void* VirtualAlloc(std::size_t s, sys::DWORD t, sys::DWORD p) override {
-        return k_.VirtualAlloc(s, t, p);
-    }
-    sys::BOOL VirtualLock(void* a, std::size_t s) override { return k_.VirtualLock(a, s); }
-    sys::BOOL VirtualFree(void* a, std::size_t s, sys::DWORD t) override {
-        return k_.VirtualFree(a, s, t);
-    }
     void Sleep(sys::DWORD ms) override {
         const auto t0 = Clock::now();
-        k_.Sleep(ms);
+        ForwardingKernel::Sleep(ms);
         slept += Clock::now() - t0;
     }
-    void SetLastError(sys::DWORD c) override { k_.SetLastError(c); }
-    sys::DWORD GetLastError() override { return k_.GetLastError(); }
-    sys::BOOL SetDllDirectoryA(const std::string& p) override { return k_.SetDllDirectoryA(p); }
-    sys::DWORD GetCurrentProcessId() override { return k_.GetCurrentProcessId(); }
-    sys::DWORD SetErrorMode(sys::DWORD m) override { return k_.SetErrorMode(m); }
-    sys::DWORD GetACP() override { return k_.GetACP(); }
-    sys::DWORD GetWindowsDirectoryA(char* b, sys::DWORD s) override {
-        return k_.GetWindowsDirectoryA(b, s);
-    }
-    sys::BOOL SetCurrentDirectoryA(const std::string& p) override {
-        return k_.SetCurrentDirectoryA(p);
-    }
-
-  private:
-    sys::Kernel& k_;
 };
 
 bool MakeFile(const std::string& path, std::size_t bytes) {

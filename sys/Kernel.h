@@ -48,8 +48,6 @@ inline constexpr DWORD FILE_EXECUTE = 0x20, FILE_READ_ATTRIBUTES = 0x80,
                        FILE_WRITE_ATTRIBUTES = 0x100, READ_CONTROL = 0x20000,
                        SYNCHRONIZE = 0x100000, FILE_ALL_ACCESS = 0x1F01FF;
 inline constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x2, FILE_ATTRIBUTE_SYSTEM = 0x4;
-inline constexpr DWORD IOCTL_DISK_GET_DRIVE_GEOMETRY = 0x70000,
-                       IOCTL_DISK_GET_LENGTH_INFO = 0x7405C;
 inline constexpr DWORD SEM_FAILCRITICALERRORS = 0x1, SEM_NOGPFAULTERRORBOX = 0x2,
                        SEM_NOOPENFILEERRORBOX = 0x8000;
 }  // namespace w
@@ -64,7 +62,7 @@ inline constexpr DWORD SUCCESS = 0, INVALID_FUNCTION = 1, FILE_NOT_FOUND = 2, PA
                        DIR_NOT_ROOT = 144, ALREADY_EXISTS = 183, MORE_DATA = 234,
                        NOT_A_REPARSE_POINT = 4390, DIRECTORY = 267, UNRECOGNIZED_VOLUME = 1005,
                        BAD_NETPATH = 53, FILENAME_EXCED_RANGE = 206, INVALID_ADDRESS = 487,
-                       NOACCESS = 998;
+                       NOACCESS = 998, WRITE_PROTECT = 19, NOT_LOCKED = 158;
 }  // namespace err
 
 class Kernel {

@@ -1,13 +1,21 @@
 // The simulated machine's device controls: one handler per control code, found through one
-// table. A new control is a handler and a row.
-#include <cstring>
+// table. A new control is a handler and a row. Layouts come from sys/Ioctl.h, the same
+// definitions the bench decodes with.
+#include <algorithm>
 
+#include "sys/Ioctl.h"
 #include "sys/SimState.h"
 
 namespace sys::sim {
 namespace {
 
-// What a disk control may act on: the disk itself, or the disk under a volume.
+namespace L = sys::ioctl;
+
+constexpr DWORD kFileDeviceDisk = 7;  // FILE_DEVICE_DISK
+constexpr DWORD kVolumeIsDirty = 1;   // VOLUME_IS_DIRTY
+constexpr std::uint64_t kSector = 512;
+
+// What a storage request acts on: the disk itself, or the disk under a volume.
 struct DiskTarget {
     DWORD error = err::SUCCESS;
     Device* disk = nullptr;
@@ -18,60 +26,287 @@ DiskTarget diskTarget(ControlCall& c) {
     DiskTarget t;
     if (c.open.kind == Open::Kind::Volume) {
         t.volume = c.s.volume(c.open.drive);
-        if (!t.volume->hasMedia) {
-            t.error = err::NOT_READY;
-            return t;
-        }
         t.disk = c.s.diskOf(*t.volume);
     } else if (c.open.kind == Open::Kind::Device) {
         Device& d = c.s.devices.at(c.open.device);
         if (d.type == Device::Type::Disk) t.disk = &d;
     }
-    // A plain file, a character device or a volume without a disk model: the request is not
-    // for them (Wine answers 50 for a plain file).
-    if (!t.disk && !t.volume) t.error = err::INVALID_FUNCTION;
+    // A plain file, a character device or a pipe: the request is not for them (Wine answers
+    // 50 for a plain file).
+    if (!t.disk) t.error = err::INVALID_FUNCTION;
     return t;
 }
 
-template <typename T>
-void put(void* out, std::size_t offset, T value) {
-    std::memcpy(static_cast<char*>(out) + offset, &value, sizeof value);
+// The volume that holds a removable disk's medium (its one volume), or nullptr.
+Volume* mediumOf(State& s, const DiskTarget& t) {
+    if (t.volume) return t.volume;
+    for (auto& [letter, v] : s.volumes)
+        if (s.diskOf(v) == t.disk) return &v;
+    return nullptr;
 }
 
-// DISK_GEOMETRY: int64 Cylinders, uint32 MediaType, TracksPerCylinder, SectorsPerTrack,
-// BytesPerSector.
-DWORD getDriveGeometry(ControlCall& c) {
+// A removable disk without its medium answers nothing about the medium.
+DiskTarget mediumTarget(ControlCall& c) {
+    DiskTarget t = diskTarget(c);
+    if (t.error || !t.disk->removable) return t;
+    const Volume* v = mediumOf(c.s, t);
+    if (v && !v->hasMedia) t.error = err::NOT_READY;
+    return t;
+}
+
+// Ejects or loads the medium of a removable disk; each change is counted.
+DWORD changeMedium(ControlCall& c, bool present) {
     DiskTarget t = diskTarget(c);
     if (t.error) return t.error;
-    // Windows refuses a short buffer; Wine fills what fits and succeeds.
-    if (c.outSize < 24 || !c.out) return err::INSUFFICIENT_BUFFER;
-    DiskGeometry g;
-    if (t.disk) {
-        g = t.disk->geometry;
-    } else {
-        // A removable volume of its own: a 1.44 MB floppy.
-        g.cylinders = 80;
-        g.mediaType = 2;  // F3_1Pt44_512
-        g.tracksPerCylinder = 2;
-        g.sectorsPerTrack = 18;
+    // A fixed disk has no medium to move.
+    if (!t.disk->removable) return err::INVALID_FUNCTION;
+    Volume* v = mediumOf(c.s, t);
+    if (v && v->hasMedia != present) {
+        v->hasMedia = present;
+        ++t.disk->mediaChanges;
     }
-    put<std::int64_t>(c.out, 0, g.cylinders);
-    put<DWORD>(c.out, 8, g.mediaType);
-    put<DWORD>(c.out, 12, g.tracksPerCylinder);
-    put<DWORD>(c.out, 16, g.sectorsPerTrack);
-    put<DWORD>(c.out, 20, g.bytesPerSector);
-    c.returned = 24;
     return err::SUCCESS;
 }
 
-// GET_LENGTH_INFORMATION: the byte length of the disk, or of the volume's partition.
+// True when the open is of the volume itself or of a file on it.
+bool onVolume(const State& s, const Open& o, char letter) {
+    if (o.kind == Open::Kind::Volume) return o.drive == letter;
+    if (o.kind != Open::Kind::File) return false;
+    const Node* n = o.node.get();
+    while (n->parent) n = n->parent;
+    auto v = s.volumes.find(letter);
+    return v != s.volumes.end() && v->second.root.get() == n;
+}
+
+// What a file-system request acts on: the volume of a volume handle. A disk has no file
+// system (1); a plain file's handle reaches the file system, which refuses volume requests
+// through it (87).
+DWORD volumeTarget(ControlCall& c, Volume*& v) {
+    if (c.open.kind == Open::Kind::Volume) {
+        v = c.s.volume(c.open.drive);
+        return err::SUCCESS;
+    }
+    return c.open.kind == Open::Kind::File ? err::INVALID_PARAMETER : err::INVALID_FUNCTION;
+}
+
+std::span<std::uint8_t> outBytes(ControlCall& c) {
+    return {static_cast<std::uint8_t*>(c.out), c.out ? c.outSize : 0};
+}
+
+// A fixed-size answer: refused whole when the buffer is smaller, as the class drivers do (Wine
+// cuts it short and succeeds).
+DWORD needOut(ControlCall& c, std::size_t size) {
+    return c.outSize < size || !c.out ? err::INSUFFICIENT_BUFFER : err::SUCCESS;
+}
+
+// --- Geometry and length --------------------------------------------------------------------
+
+void putGeometry(std::span<std::uint8_t> out, std::size_t at, const DiskGeometry& g) {
+    L::Put<std::int64_t>(out, at + L::DISK_GEOMETRY::Cylinders, g.cylinders);
+    L::Put<DWORD>(out, at + L::DISK_GEOMETRY::MediaType, g.mediaType);
+    L::Put<DWORD>(out, at + L::DISK_GEOMETRY::TracksPerCylinder, g.tracksPerCylinder);
+    L::Put<DWORD>(out, at + L::DISK_GEOMETRY::SectorsPerTrack, g.sectorsPerTrack);
+    L::Put<DWORD>(out, at + L::DISK_GEOMETRY::BytesPerSector, g.bytesPerSector);
+}
+
+DWORD getDriveGeometry(ControlCall& c) {
+    DiskTarget t = mediumTarget(c);
+    if (t.error) return t.error;
+    if (DWORD e = needOut(c, L::DISK_GEOMETRY::kSize)) return e;
+    putGeometry(outBytes(c), 0, t.disk->geometry);
+    c.returned = L::DISK_GEOMETRY::kSize;
+    return err::SUCCESS;
+}
+
+DWORD getDriveGeometryEx(ControlCall& c) {
+    DiskTarget t = mediumTarget(c);
+    if (t.error) return t.error;
+    if (DWORD e = needOut(c, L::DISK_GEOMETRY_EX::kSize)) return e;
+    putGeometry(outBytes(c), L::DISK_GEOMETRY_EX::Geometry, t.disk->geometry);
+    L::Put<std::uint64_t>(outBytes(c), L::DISK_GEOMETRY_EX::DiskSize, t.disk->size);
+    // The partition and detection information that follows stays zero (an unpartitioned
+    // disk, no detection data): eight bytes of it when there is room.
+    c.returned = DWORD(std::min<std::size_t>(c.outSize, L::DISK_GEOMETRY_EX::kSize + 8));
+    return err::SUCCESS;
+}
+
 DWORD getLengthInfo(ControlCall& c) {
+    DiskTarget t = mediumTarget(c);
+    if (t.error) return t.error;
+    if (DWORD e = needOut(c, L::GET_LENGTH_INFORMATION::kSize)) return e;
+    // A volume's length is its partition's, not the disk's.
+    const std::uint64_t length = t.volume ? t.volume->length : t.disk->size;
+    L::Put<std::uint64_t>(outBytes(c), L::GET_LENGTH_INFORMATION::Length, length);
+    c.returned = L::GET_LENGTH_INFORMATION::kSize;
+    return err::SUCCESS;
+}
+
+DWORD readCapacity(ControlCall& c) {
+    DiskTarget t = mediumTarget(c);
+    if (t.error) return t.error;
+    using C = L::STORAGE_READ_CAPACITY;
+    if (DWORD e = needOut(c, C::kSize)) return e;
+    const DWORD block = t.disk->geometry.bytesPerSector;
+    auto out = outBytes(c);
+    L::Put<DWORD>(out, C::Version, C::kSize);
+    L::Put<DWORD>(out, C::Size, C::kSize);
+    L::Put<DWORD>(out, C::BlockLength, block);
+    L::Put<std::uint64_t>(out, C::NumberOfBlocks, block ? t.disk->size / block : 0);
+    L::Put<std::uint64_t>(out, C::DiskLength, t.disk->size);
+    c.returned = C::kSize;
+    return err::SUCCESS;
+}
+
+// --- Storage identity -----------------------------------------------------------------------
+
+DWORD getDeviceNumber(ControlCall& c) {
     DiskTarget t = diskTarget(c);
     if (t.error) return t.error;
-    if (c.outSize < 8 || !c.out) return err::INSUFFICIENT_BUFFER;
-    const std::uint64_t length = t.volume ? t.volume->length : t.disk->geometry.bytes();
-    put<std::uint64_t>(c.out, 0, length);
-    c.returned = 8;
+    // A volume on several disks has no one device number.
+    if (t.volume && !t.volume->extraExtents.empty()) return err::INVALID_FUNCTION;
+    using N = L::STORAGE_DEVICE_NUMBER;
+    if (DWORD e = needOut(c, N::kSize)) return e;
+    L::Put<DWORD>(outBytes(c), N::DeviceType, kFileDeviceDisk);
+    L::Put<DWORD>(outBytes(c), N::DeviceNumber, t.disk->deviceNumber);
+    // Partition 0 stands for the whole disk.
+    L::Put<DWORD>(outBytes(c), N::PartitionNumber, t.volume ? t.volume->partitionNumber : 0);
+    c.returned = N::kSize;
+    return err::SUCCESS;
+}
+
+DWORD queryProperty(ControlCall& c) {
+    DiskTarget t = diskTarget(c);
+    if (t.error) return t.error;
+    using Q = L::STORAGE_PROPERTY_QUERY;
+    using D = L::STORAGE_DEVICE_DESCRIPTOR;
+    if (!c.in || c.inSize < Q::AdditionalParameters) return err::INVALID_PARAMETER;
+    const std::span<const std::uint8_t> in(static_cast<const std::uint8_t*>(c.in), c.inSize);
+    // Only the device descriptor, and only its standard query, is modelled.
+    if (L::Get<DWORD>(in, Q::PropertyId) != 0 || L::Get<DWORD>(in, Q::QueryType) != 0)
+        return err::NOT_SUPPORTED;
+    // At least the version and size must fit; the rest is cut to the buffer.
+    if (c.outSize < 8 || !c.out) return err::INVALID_PARAMETER;
+    std::uint8_t head[D::kSize] = {};
+    L::Put<DWORD>(head, D::Version, D::kSize);
+    L::Put<DWORD>(head, D::Size, D::kSize);
+    L::Put<std::uint8_t>(head, D::DeviceType, std::uint8_t(kFileDeviceDisk));
+    L::Put<std::uint8_t>(head, D::RemovableMedia, t.disk->removable ? 1 : 0);
+    L::Put<std::int32_t>(head, D::BusType, t.disk->busType);
+    c.returned = std::min<DWORD>(c.outSize, D::kSize);
+    std::copy_n(head, c.returned, outBytes(c).begin());
+    return err::SUCCESS;
+}
+
+DWORD getVolumeDiskExtents(ControlCall& c) {
+    if (c.open.kind != Open::Kind::Volume) return err::INVALID_FUNCTION;
+    const Volume& v = *c.s.volume(c.open.drive);
+    using X = L::VOLUME_DISK_EXTENTS;
+    using E = L::DISK_EXTENT;
+    if (DWORD e = needOut(c, X::kSize)) return e;
+    std::vector<Extent> all{{v.disk, v.diskOffset, v.length}};
+    all.insert(all.end(), v.extraExtents.begin(), v.extraExtents.end());
+    auto out = outBytes(c);
+    L::Put<DWORD>(out, X::NumberOfDiskExtents, DWORD(all.size()));
+    // Too many for the buffer: the count tells the caller how much room to make.
+    if (X::Extents + all.size() * E::kSize > c.outSize) {
+        c.returned = DWORD(X::Extents);
+        return err::MORE_DATA;
+    }
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::size_t at = X::Extents + i * E::kSize;
+        auto d = c.s.devices.find(all[i].disk);
+        L::Put<DWORD>(out, at + E::DiskNumber, d == c.s.devices.end() ? 0 : d->second.deviceNumber);
+        L::Put<std::uint64_t>(out, at + E::StartingOffset, all[i].offset);
+        L::Put<std::uint64_t>(out, at + E::ExtentLength, all[i].length);
+    }
+    c.returned = DWORD(X::Extents + all.size() * E::kSize);
+    return err::SUCCESS;
+}
+
+// --- Media ----------------------------------------------------------------------------------
+
+DWORD checkVerify(ControlCall& c) {
+    DiskTarget t = mediumTarget(c);
+    if (t.error) return t.error;
+    if (c.out && c.outSize >= 4) {
+        L::Put<DWORD>(outBytes(c), 0, t.disk->mediaChanges);
+        c.returned = 4;
+    }
+    return err::SUCCESS;
+}
+
+DWORD isWritable(ControlCall& c) {
+    DiskTarget t = mediumTarget(c);
+    if (t.error) return t.error;
+    return t.disk->readOnly ? err::WRITE_PROTECT : err::SUCCESS;
+}
+
+// --- Volume state ---------------------------------------------------------------------------
+
+DWORD lockVolume(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = volumeTarget(c, v)) return e;
+    if (v->lockedBy) return err::ACCESS_DENIED;
+    // Any other handle on the volume, to a file on it or to the volume itself, refuses it.
+    for (const auto& [h, o] : c.s.handles)
+        if (h != c.handle && onVolume(c.s, o, v->letter)) return err::ACCESS_DENIED;
+    v->lockedBy = c.handle;
+    return err::SUCCESS;
+}
+
+DWORD unlockVolume(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = volumeTarget(c, v)) return e;
+    if (v->lockedBy != c.handle) return err::NOT_LOCKED;
+    v->lockedBy = 0;
+    return err::SUCCESS;
+}
+
+DWORD dismountVolume(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = volumeTarget(c, v)) return e;
+    // Without a lock the dismount is forced: every other handle on the volume is cut off.
+    for (auto& [h, o] : c.s.handles)
+        if (h != c.handle && onVolume(c.s, o, v->letter)) o.dismounted = true;
+    v->mounted = false;
+    return err::SUCCESS;
+}
+
+DWORD isMounted(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = volumeTarget(c, v)) {
+        // The file system answers for the volume a file lives on.
+        if (c.open.kind != Open::Kind::File) return e;
+        return err::SUCCESS;
+    }
+    return v->mounted ? err::SUCCESS : err::NOT_READY;
+}
+
+// The dirty-bit requests are declared for any access, yet the file system wants read access.
+DWORD dirtyTarget(ControlCall& c, Volume*& v) {
+    if (DWORD e = volumeTarget(c, v)) return e;
+    return c.open.access & w::FILE_READ_DATA ? err::SUCCESS : err::ACCESS_DENIED;
+}
+
+DWORD markDirty(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = dirtyTarget(c, v)) return e;
+    v->dirty = true;
+    return err::SUCCESS;
+}
+
+DWORD isDirty(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = dirtyTarget(c, v)) return e;
+    if (c.outSize < 4 || !c.out) return err::INVALID_PARAMETER;
+    L::Put<DWORD>(outBytes(c), 0, v->dirty ? kVolumeIsDirty : 0);
+    c.returned = 4;
+    return err::SUCCESS;
+}
+
+DWORD setOnline(ControlCall& c, bool online) {
+    if (c.open.kind != Open::Kind::Volume) return err::INVALID_FUNCTION;
+    c.s.volume(c.open.drive)->online = online;
     return err::SUCCESS;
 }
 
@@ -81,8 +316,26 @@ struct Row {
 };
 
 constexpr Row kControls[] = {
-    {w::IOCTL_DISK_GET_DRIVE_GEOMETRY, getDriveGeometry},
-    {w::IOCTL_DISK_GET_LENGTH_INFO, getLengthInfo},
+    {L::IOCTL_DISK_GET_DRIVE_GEOMETRY, getDriveGeometry},
+    {L::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, getDriveGeometryEx},
+    {L::IOCTL_DISK_GET_LENGTH_INFO, getLengthInfo},
+    {L::IOCTL_STORAGE_READ_CAPACITY, readCapacity},
+    {L::IOCTL_DISK_IS_WRITABLE, isWritable},
+    {L::IOCTL_STORAGE_GET_DEVICE_NUMBER, getDeviceNumber},
+    {L::IOCTL_STORAGE_QUERY_PROPERTY, queryProperty},
+    {L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, getVolumeDiskExtents},
+    {L::IOCTL_STORAGE_CHECK_VERIFY, checkVerify},
+    {L::IOCTL_STORAGE_CHECK_VERIFY2, checkVerify},
+    {L::IOCTL_STORAGE_EJECT_MEDIA, [](ControlCall& c) { return changeMedium(c, false); }},
+    {L::IOCTL_STORAGE_LOAD_MEDIA, [](ControlCall& c) { return changeMedium(c, true); }},
+    {L::FSCTL_LOCK_VOLUME, lockVolume},
+    {L::FSCTL_UNLOCK_VOLUME, unlockVolume},
+    {L::FSCTL_DISMOUNT_VOLUME, dismountVolume},
+    {L::FSCTL_IS_VOLUME_MOUNTED, isMounted},
+    {L::FSCTL_MARK_VOLUME_DIRTY, markDirty},
+    {L::FSCTL_IS_VOLUME_DIRTY, isDirty},
+    {L::IOCTL_VOLUME_ONLINE, [](ControlCall& c) { return setOnline(c, true); }},
+    {L::IOCTL_VOLUME_OFFLINE, [](ControlCall& c) { return setOnline(c, false); }},
 };
 
 }  // namespace

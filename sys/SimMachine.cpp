@@ -1,256 +1,21 @@
 // The simulated machine: Windows' answers, from an in-memory model of drives, files, devices and
 // the handle table. Where Wine answers differently the machine still answers as Windows does; the
 // comment says what Wine gives, and the conformance tests check both.
+//
+// This unit builds the machine and holds its set-up and inspection; the Kernel calls live in
+// the other sys/Sim*.cpp units, one per area.
 #include "sys/SimMachine.h"
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cstring>
 #include <new>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 
 #include "sys/SimState.h"
 
-namespace sys {
-
-using namespace sys::sim;
-
-namespace {
-
-constexpr DWORD kGenericReadRights = 0x120089;   // FILE_GENERIC_READ
-constexpr DWORD kGenericWriteRights = 0x120116;  // FILE_GENERIC_WRITE
-constexpr DWORD kGenericExecuteRights = 0x1200A0;
-constexpr DWORD kReadish = w::FILE_READ_DATA | w::FILE_EXECUTE;
-constexpr DWORD kWriteish = w::FILE_WRITE_DATA | w::FILE_APPEND_DATA;
-constexpr DWORD kShareAll = w::FILE_SHARE_READ | w::FILE_SHARE_WRITE | w::FILE_SHARE_DELETE;
-constexpr std::size_t kPage = 4096;
-// What the machine can commit in all. Beyond it VirtualAlloc fails as Windows does when the
-// commit limit is reached, instead of exhausting the host.
-constexpr std::size_t kCommitCapacity = std::size_t(1) << 30;
-constexpr std::uint64_t kSector = 512;
-
-std::string upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-bool isDriveLetter(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
-
-DWORD mapAccess(DWORD desired, bool readOnlyFile) {
-    DWORD r = desired & ~(w::GENERIC_READ | w::GENERIC_WRITE | w::GENERIC_EXECUTE | w::GENERIC_ALL |
-                          w::MAXIMUM_ALLOWED);
-    if (desired & w::GENERIC_READ) r |= kGenericReadRights;
-    if (desired & w::GENERIC_WRITE) r |= kGenericWriteRights;
-    if (desired & w::GENERIC_EXECUTE) r |= kGenericExecuteRights;
-    if (desired & w::GENERIC_ALL) r |= w::FILE_ALL_ACCESS;
-    // MAXIMUM_ALLOWED grants what the object allows: a read-only file withholds writing.
-    if (desired & w::MAXIMUM_ALLOWED)
-        r |= readOnlyFile ? (w::FILE_ALL_ACCESS & ~kWriteish) : w::FILE_ALL_ACCESS;
-    return r;
-}
-
-// The share-mode rule of the I/O manager, applied both ways. Opens that ask for neither data
-// nor delete access (attribute queries) neither check nor constrain sharing.
-bool shareConflict(const Open& existing, DWORD access, DWORD share) {
-    const DWORD relevant = kReadish | kWriteish | w::DELETE;
-    if (!(existing.access & relevant) || !(access & relevant)) return false;
-    auto clash = [](DWORD wantAccess, DWORD mask, DWORD otherShare, DWORD shareBit) {
-        return (wantAccess & mask) && !(otherShare & shareBit);
-    };
-    return clash(access, kReadish, existing.share, w::FILE_SHARE_READ) ||
-           clash(access, kWriteish, existing.share, w::FILE_SHARE_WRITE) ||
-           clash(access, w::DELETE, existing.share, w::FILE_SHARE_DELETE) ||
-           clash(existing.access, kReadish, share, w::FILE_SHARE_READ) ||
-           clash(existing.access, kWriteish, share, w::FILE_SHARE_WRITE) ||
-           clash(existing.access, w::DELETE, share, w::FILE_SHARE_DELETE);
-}
-
-bool sameObject(const Open& a, const Open& b) {
-    if (a.kind != b.kind) return false;
-    switch (a.kind) {
-        case Open::Kind::File:
-            return a.node == b.node;
-        case Open::Kind::Volume:
-            return a.drive == b.drive;
-        case Open::Kind::Device:
-            return a.device == b.device;
-    }
-    return false;
-}
-
-// A name as Win32 reads it: a drive-letter path, a drive's volume, or a device.
-struct Target {
-    enum class Kind { Path, Volume, Device };
-    Kind kind = Kind::Path;
-    char drive = 0;
-    std::vector<std::string> parts;  // below the drive's root
-    bool trailingSlash = false;
-    std::string device;  // upper-cased key
-};
-
-bool isDosDeviceName(const std::string& part, std::string& key) {
-    std::string base = upper(part.substr(0, part.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    static const std::set<std::string> names = {"NUL", "CON", "AUX", "PRN"};
-    bool numbered = base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) &&
-                    base[3] >= '1' && base[3] <= '9';
-    if (names.count(base) || numbered) {
-        key = base;
-        return true;
-    }
-    return false;
-}
-
-std::string currentDirOf(const State& s, char drive) {
-    auto it = s.volumes.find(drive);
-    return it == s.volumes.end() ? std::string() : it->second.currentDir;
-}
-
-DWORD parseName(const State& s, const std::string& name, Target& t) {
-    if (name.empty()) return err::PATH_NOT_FOUND;
-    std::string p = name;
-    std::replace(p.begin(), p.end(), '/', '\\');
-    if (p.size() >= 4 && p[0] == '\\' && p[1] == '\\' && (p[2] == '.' || p[2] == '?') &&
-        p[3] == '\\') {
-        std::string rest = p.substr(4);
-        if (rest.size() == 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
-            t.kind = Target::Kind::Volume;
-            t.drive = char(std::toupper(static_cast<unsigned char>(rest[0])));
-            // No such drive: the object manager finds no name (Windows and Wine agree).
-            return s.volumes.count(t.drive) ? err::SUCCESS : err::FILE_NOT_FOUND;
-        }
-        if (rest.size() >= 3 && isDriveLetter(rest[0]) && rest[1] == ':' && rest[2] == '\\') {
-            p = rest;
-        } else {
-            t.kind = Target::Kind::Device;
-            t.device = upper(rest);
-            return s.devices.count(t.device) ? err::SUCCESS : err::FILE_NOT_FOUND;
-        }
-    } else if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') {
-        return err::BAD_NETPATH;  // no network on this machine
-    }
-
-    std::string rest;
-    if (p.size() >= 2 && p[1] == ':') {
-        if (!isDriveLetter(p[0])) return err::INVALID_NAME;
-        t.drive = char(std::toupper(static_cast<unsigned char>(p[0])));
-        rest = p.substr(2);
-        if (rest.empty() || rest[0] != '\\') rest = "\\" + currentDirOf(s, t.drive) + "\\" + rest;
-    } else if (p[0] == '\\') {
-        t.drive = s.currentDrive;
-        rest = p;
-    } else {
-        t.drive = s.currentDrive;
-        rest = "\\" + currentDirOf(s, t.drive) + "\\" + p;
-    }
-
-    std::vector<std::string> raw;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= rest.size(); ++i) {
-        if (i == rest.size() || rest[i] == '\\') {
-            raw.push_back(rest.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    for (std::string& part : raw) {
-        if (part.empty() || part == ".") continue;
-        if (part == "..") {
-            if (!t.parts.empty()) t.parts.pop_back();
-            continue;
-        }
-        t.parts.push_back(part);
-    }
-    t.trailingSlash = !raw.empty() && raw.back().empty() && !t.parts.empty();
-    if (!t.parts.empty()) {
-        // Win32 drops trailing dots and spaces of the last component.
-        std::string& last = t.parts.back();
-        while (!last.empty() && (last.back() == '.' || last.back() == ' ')) last.pop_back();
-        if (last.empty()) t.parts.pop_back();
-    }
-    for (const std::string& part : t.parts) {
-        for (char c : part) {
-            // ':' would name an alternate data stream; this machine has none.
-            if (static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"|?*", c))
-                return err::INVALID_NAME;
-        }
-    }
-    std::string key;
-    if (!t.parts.empty() && isDosDeviceName(t.parts.back(), key) && s.devices.count(key)) {
-        t.kind = Target::Kind::Device;
-        t.device = key;
-    }
-    return err::SUCCESS;
-}
-
-struct Found {
-    DWORD error = err::SUCCESS;  // FILE_NOT_FOUND leaves parent set for creation
-    Volume* volume = nullptr;
-    std::shared_ptr<Node> node;
-    Node* parent = nullptr;
-};
-
-Found findPath(State& s, const Target& t) {
-    Found f;
-    f.volume = s.volume(t.drive);
-    if (!f.volume) {
-        f.error = err::PATH_NOT_FOUND;
-        return f;
-    }
-    if (!f.volume->hasMedia) {
-        f.error = err::NOT_READY;
-        return f;
-    }
-    std::shared_ptr<Node> cur = f.volume->root;
-    for (std::size_t i = 0; i + 1 < t.parts.size(); ++i) {
-        auto it = cur->children.find(upper(t.parts[i]));
-        if (it == cur->children.end() || !it->second->directory) {
-            f.error = err::PATH_NOT_FOUND;
-            return f;
-        }
-        cur = it->second;
-    }
-    if (t.parts.empty()) {
-        f.node = cur;
-    } else {
-        f.parent = cur.get();
-        auto it = cur->children.find(upper(t.parts.back()));
-        if (it == cur->children.end()) {
-            f.error = err::FILE_NOT_FOUND;
-            return f;
-        }
-        f.node = it->second;
-    }
-    // A file whose deletion waits for its last handle can no longer be opened.
-    if (f.node->deletePending)
-        f.error = err::ACCESS_DENIED;
-    else if (t.trailingSlash && !f.node->directory)
-        f.error = err::INVALID_NAME;
-    return f;
-}
-
-std::string pathOf(const Node& n) {
-    if (!n.parent) return "";
-    return pathOf(*n.parent) + "\\" + n.name;
-}
-
-}  // namespace
-
-namespace sim {
-
-Volume* State::volume(char letter) {
-    auto it = volumes.find(char(std::toupper(static_cast<unsigned char>(letter))));
-    return it == volumes.end() ? nullptr : &it->second;
-}
-
-Device* State::diskOf(const Volume& v) {
-    auto it = devices.find(v.disk);
-    return it == devices.end() ? nullptr : &it->second;
-}
+namespace sys::sim {
 
 void SparseData::write(std::uint64_t offset, const void* bytes, std::size_t count) {
     if (count == 0) return;
@@ -305,9 +70,21 @@ std::uint64_t SparseData::storedBytes() const {
     return n;
 }
 
-}  // namespace sim
+// The other half of failNext: every Kernel call passes here first.
+bool failing(State& s, const char* call) {
+    s.calls.emplace_back(call);
+    auto it = s.pendingFailures.find(call);
+    if (it == s.pendingFailures.end()) return false;
+    s.lastError = it->second;
+    s.pendingFailures.erase(it);
+    return true;
+}
 
-struct SimMachine::State : sim::State {};
+}  // namespace sys::sim
+
+namespace sys {
+
+using namespace sys::sim;
 
 // --- Construction and set-up ---------------------------------------------------------------------
 
@@ -315,6 +92,7 @@ SimMachine::SimMachine() : s_(std::make_unique<State>()) {
     Device disk;
     disk.type = Device::Type::Disk;
     disk.name = "PhysicalDrive0";
+    disk.size = disk.geometry.bytes();
     s_->devices["PHYSICALDRIVE0"] = disk;
     Device com;
     com.type = Device::Type::Char;
@@ -352,15 +130,6 @@ SimMachine::~SimMachine() {
 }
 
 namespace {
-
-// A call's failure path: sets the last error and gives the call's failure value.
-template <class R>
-auto Failing(State& s, R failure) {
-    return [&s, failure](DWORD e) {
-        s.lastError = e;
-        return failure;
-    };
-}
 
 Node* lookupForSetUp(State& s, const std::string& path) {
     Target t;
@@ -491,7 +260,87 @@ void SimMachine::addRemovableDrive(char letter, bool withMedia) {
     v.length = v.totalBytes;
     v.root = std::make_shared<Node>();
     v.root->directory = true;
+    // The medium sits in a drive of its own on USB.
+    const std::string diskName = "PhysicalDrive" + std::to_string(s_->disks());
+    addDisk(diskName);
+    Device& d = s_->devices.at(upper(diskName));
+    d.removable = true;
+    d.busType = 7;
+    d.geometry = {80, 11, 2, 18, 512};  // RemovableMedia, a 1.44 MB floppy's layout
+    d.size = v.totalBytes;
+    v.disk = upper(diskName);
     s_->volumes[v.letter] = v;
+}
+
+namespace {
+
+Device& diskNamed(State& s, const std::string& name) {
+    auto it = s.devices.find(upper(name));
+    if (it == s.devices.end() || it->second.type != Device::Type::Disk)
+        throw std::invalid_argument("SimMachine: no such disk: " + name);
+    return it->second;
+}
+
+}  // namespace
+
+void SimMachine::addDisk(const std::string& name) {
+    Device d;
+    d.type = Device::Type::Disk;
+    d.name = name;
+    d.deviceNumber = DWORD(s_->disks());
+    d.size = d.geometry.bytes();
+    s_->devices[upper(name)] = d;
+}
+
+void SimMachine::setDiskGeometry(const std::string& disk, std::int64_t cylinders,
+                                 DWORD tracksPerCylinder, DWORD sectorsPerTrack,
+                                 DWORD bytesPerSector, DWORD mediaType) {
+    diskNamed(*s_, disk).geometry = {cylinders, mediaType, tracksPerCylinder, sectorsPerTrack,
+                                     bytesPerSector};
+}
+
+void SimMachine::setDiskSize(const std::string& disk, std::uint64_t bytes) {
+    diskNamed(*s_, disk).size = bytes;
+}
+
+void SimMachine::setDiskIdentity(const std::string& disk, DWORD deviceNumber, std::int32_t busType,
+                                 bool removable) {
+    Device& d = diskNamed(*s_, disk);
+    d.deviceNumber = deviceNumber;
+    d.busType = busType;
+    d.removable = removable;
+}
+
+void SimMachine::setDiskReadOnly(const std::string& disk, bool readOnly) {
+    diskNamed(*s_, disk).readOnly = readOnly;
+}
+
+void SimMachine::setVolumeExtents(char letter, const std::vector<Extent>& extents) {
+    Volume* v = s_->volume(letter);
+    if (!v || extents.empty()) throw std::invalid_argument("SimMachine: no such drive or extents");
+    std::vector<sim::Extent> all;
+    for (const Extent& e : extents) {
+        diskNamed(*s_, e.disk);
+        all.push_back({upper(e.disk), e.offset, e.length});
+    }
+    v->disk = all[0].disk;
+    v->diskOffset = all[0].offset;
+    v->length = all[0].length;
+    v->extraExtents.assign(all.begin() + 1, all.end());
+}
+
+void SimMachine::answerNextControl(DWORD code, std::vector<std::uint8_t> bytes, DWORD returned,
+                                   BOOL result) {
+    s_->scriptedControls[code] = {std::move(bytes), returned, result, 0};
+}
+
+void SimMachine::failNextControl(DWORD code, DWORD error) {
+    if (!error) throw std::invalid_argument("SimMachine::failNextControl: error 0");
+    s_->scriptedControls[code] = {{}, 0, 0, error};
+}
+
+const SimMachine::ControlRecord& SimMachine::lastControl() const {
+    return s_->lastControl;
 }
 
 void SimMachine::setMediaPresent(char letter, bool present) {
@@ -557,828 +406,6 @@ const std::vector<DWORD>& SimMachine::sleeps() const {
 }
 std::string SimMachine::dllDirectory() const {
     return s_->dllDirectory;
-}
-
-namespace {
-
-void dumpTree(std::ostringstream& o, const Node& n, const std::string& path) {
-    for (const auto& [key, child] : n.children) {
-        const std::string p = path + "\\" + child->name;
-        o << "    " << p;
-        if (child->directory) {
-            o << "\\  (dir, attrs 0x" << std::hex << child->attributes << std::dec << ")\n";
-            dumpTree(o, *child, p);
-            continue;
-        }
-        o << "  size " << child->size << ", attrs 0x" << std::hex << child->attributes << std::dec;
-        if (child->deletePending) o << ", delete pending";
-        if (child->size <= 64) {
-            std::string bytes(std::size_t(child->size), '\0');
-            child->data.read(0, bytes.data(), bytes.size());
-            o << ", \"";
-            for (char c : bytes) {
-                if (c >= 32 && c < 127)
-                    o << c;
-                else
-                    o << "\\x" << std::hex << (static_cast<unsigned char>(c) >> 4)
-                      << (static_cast<unsigned char>(c) & 15) << std::dec;
-            }
-            o << '"';
-        }
-        o << '\n';
-    }
-}
-
-}  // namespace
-
-std::string SimMachine::toString() const {
-    const State& s = *s_;
-    std::ostringstream o;
-    o << "SimMachine: last error " << s.lastError << ", current directory " << currentDirectory()
-      << ", error mode 0x" << std::hex << s.errorMode << std::dec << ", code page " << s.acp
-      << ", pid " << s.pid << "\n";
-    for (const auto& [letter, v] : s.volumes) {
-        o << "  drive " << letter << ": type " << v.driveType;
-        if (!v.hasMedia) {
-            o << ", no media\n";
-            continue;
-        }
-        o << ", " << v.fileSystem << ", label \"" << v.label << "\", serial 0x" << std::hex
-          << v.serial << std::dec << ", " << v.freeBytes << " of " << v.totalBytes
-          << " bytes free\n";
-        dumpTree(o, *v.root, std::string(1, letter) + ":");
-    }
-    for (const auto& [key, d] : s.devices) {
-        o << "  device \\\\.\\" << d.name;
-        if (d.type == Device::Type::Disk)
-            o << ": disk of " << d.geometry.bytes() << " bytes, " << d.image.storedBytes()
-              << " written";
-        if (d.type == Device::Type::Pipe) o << ": pipe holding " << d.pipeBuffer.size() << " bytes";
-        o << '\n';
-    }
-    for (const auto& [h, op] : s.handles) {
-        o << "  handle 0x" << std::hex << h << ": \"" << op.name << "\" access 0x" << op.access
-          << " share 0x" << op.share << std::dec << " position " << op.position;
-        if (op.deleteOnClose) o << " delete-on-close";
-        o << '\n';
-    }
-    std::size_t bytes = 0;
-    for (const auto& [p, a] : s.allocations) bytes += a.size;
-    o << "  allocations: " << s.allocations.size() << " (" << bytes << " bytes)";
-    if (s.allocLimit) o << ", limit " << s.allocLimit;
-    o << '\n';
-    for (const auto& [call, e] : s.pendingFailures)
-        o << "  next " << call << " fails with " << e << '\n';
-    if (!s.dllDirectory.empty()) o << "  DLL directory " << s.dllDirectory << '\n';
-    o << "  " << s.calls.size() << " calls";
-    for (std::size_t i = s.calls.size() > 20 ? s.calls.size() - 20 : 0; i < s.calls.size(); ++i)
-        o << (i ? ", " : ": ") << s.calls[i];
-    o << '\n';
-    return o.str();
-}
-
-// --- Kernel: common steps ------------------------------------------------------------------------
-
-namespace {
-
-// Logs the call; true when an injected failure applies, with the last error already set.
-bool failing(State& s, const char* call) {
-    s.calls.emplace_back(call);
-    auto it = s.pendingFailures.find(call);
-    if (it == s.pendingFailures.end()) return false;
-    s.lastError = it->second;
-    s.pendingFailures.erase(it);
-    return true;
-}
-
-Open* handleOf(State& s, Handle h) {
-    auto it = s.handles.find(h);
-    return it == s.handles.end() ? nullptr : &it->second;
-}
-
-Handle addHandle(State& s, Open o) {
-    Handle h;
-    if (!s.freeHandles.empty()) {
-        h = s.freeHandles.back();
-        s.freeHandles.pop_back();
-    } else {
-        h = s.nextHandle;
-        s.nextHandle += 4;
-    }
-    s.handles.emplace(h, std::move(o));
-    return h;
-}
-
-bool conflictsWithOpens(const State& s, const Open& wanted) {
-    for (const auto& [h, o] : s.handles)
-        if (sameObject(o, wanted) && shareConflict(o, wanted.access, wanted.share)) return true;
-    return false;
-}
-
-// Unlinks a file whose deletion was pending once nobody holds it open any more.
-void releaseNode(State& s, const std::shared_ptr<Node>& n) {
-    if (!n->deletePending) return;
-    for (const auto& [h, o] : s.handles)
-        if (o.node == n) return;
-    if (n->directory && !n->children.empty()) {
-        n->deletePending = false;  // a directory with entries is never removed
-        return;
-    }
-    if (n->parent) n->parent->children.erase(upper(n->name));
-    n->parent = nullptr;
-}
-
-// The extent of what a volume or disk handle reads: the device bytes and where they start.
-struct RawSpan {
-    Device* disk = nullptr;
-    std::uint64_t offset = 0, length = 0;
-};
-
-RawSpan rawSpanOf(State& s, const Open& o) {
-    RawSpan r;
-    if (o.kind == Open::Kind::Volume) {
-        Volume* v = s.volume(o.drive);
-        r.disk = s.diskOf(*v);
-        r.offset = v->diskOffset;
-        r.length = v->length;
-    } else {
-        r.disk = &s.devices.at(o.device);
-        r.length = r.disk->geometry.bytes();
-    }
-    return r;
-}
-
-bool isRawDisk(const State& s, const Open& o) {
-    if (o.kind == Open::Kind::Volume) return true;
-    return o.kind == Open::Kind::Device && s.devices.at(o.device).type == Device::Type::Disk;
-}
-
-// A sector transfer on a volume or disk: whole sectors only, and within the device (the class
-// driver refuses both otherwise). Returns the error, or SUCCESS with count possibly cut to 0 at
-// the very end.
-DWORD checkSectorTransfer(const Open& o, const RawSpan& span, DWORD count) {
-    if (o.position % kSector || count % kSector) return err::INVALID_PARAMETER;
-    if (o.position == span.length && count) return err::SUCCESS;
-    if (o.position + count > span.length) return err::INVALID_PARAMETER;
-    return err::SUCCESS;
-}
-
-}  // namespace
-
-// --- Kernel: handles and file I/O ----------------------------------------------------------------
-
-Handle SimMachine::CreateFileA(const std::string& fileName, DWORD desiredAccess, DWORD shareMode,
-                               DWORD creationDisposition, DWORD flagsAndAttributes) {
-    State& s = *s_;
-    if (failing(s, "CreateFileA")) return kInvalidHandle;
-    auto fail = Failing(s, kInvalidHandle);
-    if (creationDisposition < w::CREATE_NEW || creationDisposition > w::TRUNCATE_EXISTING)
-        return fail(err::INVALID_PARAMETER);
-    // Truncating asks for the GENERIC_WRITE bit itself, checked before the name is looked at
-    // (Wine truncates anyway).
-    if (creationDisposition == w::TRUNCATE_EXISTING && !(desiredAccess & w::GENERIC_WRITE))
-        return fail(err::INVALID_PARAMETER);
-    Target t;
-    if (DWORD e = parseName(s, fileName, t)) return fail(e);
-
-    Open o;
-    o.name = fileName;
-    o.share = shareMode & kShareAll;
-    o.flags = flagsAndAttributes;
-    o.deleteOnClose = (flagsAndAttributes & w::FILE_FLAG_DELETE_ON_CLOSE) != 0;
-    // CreateFile asks for DELETE itself when the file is to go away on close.
-    if (o.deleteOnClose) desiredAccess |= w::DELETE;
-
-    if (t.kind != Target::Kind::Path) {
-        o.kind = t.kind == Target::Kind::Volume ? Open::Kind::Volume : Open::Kind::Device;
-        o.drive = t.drive;
-        o.device = t.device;
-        o.access = mapAccess(desiredAccess, false);
-        o.deleteOnClose = false;
-        if (o.kind == Open::Kind::Device && s.devices.at(o.device).type == Device::Type::Char) {
-            // A serial port is exclusive whatever the share mode.
-            for (const auto& [h, other] : s.handles)
-                if (sameObject(other, o)) return fail(err::ACCESS_DENIED);
-        } else if (conflictsWithOpens(s, o)) {
-            return fail(err::SHARING_VIOLATION);
-        }
-        s.lastError = err::SUCCESS;
-        return addHandle(s, std::move(o));
-    }
-
-    Found f = findPath(s, t);
-    if (f.error && f.error != err::FILE_NOT_FOUND) return fail(f.error);
-    if (f.node) {
-        Node& n = *f.node;
-        const bool overwrite =
-            creationDisposition == w::CREATE_ALWAYS || creationDisposition == w::TRUNCATE_EXISTING;
-        if (creationDisposition == w::CREATE_NEW) return fail(err::FILE_EXISTS);
-        if (n.directory && (!(flagsAndAttributes & w::FILE_FLAG_BACKUP_SEMANTICS) || overwrite))
-            return fail(err::ACCESS_DENIED);
-        const bool readOnly = (n.attributes & w::FILE_ATTRIBUTE_READONLY) != 0;
-        o.access = mapAccess(desiredAccess, readOnly);
-        if (readOnly && ((o.access & kWriteish) || overwrite || o.deleteOnClose))
-            return fail(err::ACCESS_DENIED);
-        o.node = f.node;
-        if (conflictsWithOpens(s, o)) return fail(err::SHARING_VIOLATION);
-        if (overwrite) {
-            n.data.truncate(0);
-            n.size = 0;
-        }
-        if (creationDisposition == w::CREATE_ALWAYS)
-            n.attributes =
-                w::FILE_ATTRIBUTE_ARCHIVE |
-                (flagsAndAttributes & (w::FILE_ATTRIBUTE_READONLY | w::FILE_ATTRIBUTE_HIDDEN |
-                                       w::FILE_ATTRIBUTE_SYSTEM));
-        // The one success that sets an error: the file was there already.
-        s.lastError =
-            (creationDisposition == w::CREATE_ALWAYS || creationDisposition == w::OPEN_ALWAYS)
-                ? err::ALREADY_EXISTS
-                : err::SUCCESS;
-        return addHandle(s, std::move(o));
-    }
-
-    if (creationDisposition == w::OPEN_EXISTING || creationDisposition == w::TRUNCATE_EXISTING)
-        return fail(err::FILE_NOT_FOUND);
-    if (t.trailingSlash) return fail(err::INVALID_NAME);
-    auto n = std::make_shared<Node>();
-    n->name = t.parts.back();
-    n->attributes = w::FILE_ATTRIBUTE_ARCHIVE |
-                    (flagsAndAttributes & (w::FILE_ATTRIBUTE_READONLY | w::FILE_ATTRIBUTE_HIDDEN |
-                                           w::FILE_ATTRIBUTE_SYSTEM));
-    n->parent = f.parent;
-    f.parent->children[upper(n->name)] = n;
-    // The creator may write even a file it creates read-only.
-    o.access = mapAccess(desiredAccess, false);
-    o.node = n;
-    s.lastError = err::SUCCESS;
-    return addHandle(s, std::move(o));
-}
-
-BOOL SimMachine::CloseHandle(Handle h) {
-    State& s = *s_;
-    if (failing(s, "CloseHandle")) return 0;
-    // -1 is also the current-process pseudo handle, and closing that succeeds.
-    if (h == kInvalidHandle) return 1;
-    auto it = s.handles.find(h);
-    if (it == s.handles.end()) {
-        s.lastError = err::INVALID_HANDLE;
-        return 0;
-    }
-    Open o = std::move(it->second);
-    s.handles.erase(it);
-    s.freeHandles.push_back(h);
-    if (o.node) {
-        if (o.deleteOnClose) o.node->deletePending = true;
-        releaseNode(s, o.node);
-    }
-    return 1;
-}
-
-BOOL SimMachine::ReadFile(Handle h, void* buffer, DWORD toRead, DWORD* read) {
-    State& s = *s_;
-    // Windows zeroes the count before any check.
-    if (read) *read = 0;
-    if (failing(s, "ReadFile")) return 0;
-    auto fail = Failing(s, 0);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (!(o->access & w::FILE_READ_DATA)) return fail(err::ACCESS_DENIED);
-    if (toRead && !buffer) return fail(err::NOACCESS);
-    DWORD done = 0;
-    if (o->kind == Open::Kind::File) {
-        if (o->node->directory) return fail(err::INVALID_FUNCTION);
-        const std::uint64_t size = o->node->size;
-        if (o->position < size) done = DWORD(std::min<std::uint64_t>(toRead, size - o->position));
-        o->node->data.read(o->position, buffer, done);
-    } else if (isRawDisk(s, *o)) {
-        // Windows reads sectors here; Wine fails every read on a volume or disk with 1.
-        if (o->kind == Open::Kind::Volume && !s.volume(o->drive)->hasMedia)
-            return fail(err::NOT_READY);
-        RawSpan span = rawSpanOf(s, *o);
-        if (DWORD e = checkSectorTransfer(*o, span, toRead)) return fail(e);
-        if (o->position < span.length) {
-            done = toRead;
-            span.disk->image.read(span.offset + o->position, buffer, done);
-        }
-    } else {
-        Device& d = s.devices.at(o->device);
-        // Nothing ever arrives on the serial port or from NUL. A pipe hands over what was
-        // written; an empty one would block on Windows, here it returns nothing.
-        if (d.type == Device::Type::Pipe) {
-            done = DWORD(std::min<std::size_t>(toRead, d.pipeBuffer.size()));
-            std::memcpy(buffer, d.pipeBuffer.data(), done);
-            d.pipeBuffer.erase(0, done);
-        }
-    }
-    o->position += done;
-    if (read) *read = done;
-    return 1;
-}
-
-BOOL SimMachine::WriteFile(Handle h, const void* buffer, DWORD toWrite, DWORD* written) {
-    State& s = *s_;
-    if (written) *written = 0;
-    if (failing(s, "WriteFile")) return 0;
-    auto fail = Failing(s, 0);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (!(o->access & kWriteish)) return fail(err::ACCESS_DENIED);
-    if (toWrite && !buffer) return fail(err::NOACCESS);
-    if (o->kind == Open::Kind::File) {
-        Node& n = *o->node;
-        if (n.directory) return fail(err::INVALID_FUNCTION);
-        // A handle that may only append always writes at the end.
-        if (!(o->access & w::FILE_WRITE_DATA)) o->position = n.size;
-        if (toWrite) {
-            n.data.write(o->position, buffer, toWrite);
-            n.size = std::max(n.size, o->position + toWrite);
-            n.attributes |= w::FILE_ATTRIBUTE_ARCHIVE;
-        }
-    } else if (isRawDisk(s, *o)) {
-        if (o->kind == Open::Kind::Volume && !s.volume(o->drive)->hasMedia)
-            return fail(err::NOT_READY);
-        RawSpan span = rawSpanOf(s, *o);
-        if (DWORD e = checkSectorTransfer(*o, span, toWrite)) return fail(e);
-        // Since Vista the sectors of a mounted file system are off limits to raw writes.
-        const std::uint64_t start = span.offset + o->position, end = start + toWrite;
-        for (const auto& [letter, v] : s.volumes) {
-            const bool onThisDisk = span.disk && v.disk == upper(span.disk->name);
-            if (onThisDisk && v.hasMedia && start < v.diskOffset + v.length && end > v.diskOffset)
-                return fail(err::ACCESS_DENIED);
-        }
-        if (o->position == span.length) toWrite = 0;
-        span.disk->image.write(start, buffer, toWrite);
-    } else {
-        Device& d = s.devices.at(o->device);
-        if (d.type == Device::Type::Pipe)
-            d.pipeBuffer.append(static_cast<const char*>(buffer), toWrite);
-    }
-    o->position += toWrite;
-    if (written) *written = toWrite;
-    return 1;
-}
-
-DWORD SimMachine::SetFilePointer(Handle h, std::int32_t distanceLow, std::int32_t* distanceHigh,
-                                 DWORD moveMethod) {
-    State& s = *s_;
-    if (failing(s, "SetFilePointer")) return kInvalidSetFilePointer;
-    auto fail = Failing(s, kInvalidSetFilePointer);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    const std::int64_t distance =
-        distanceHigh ? std::int64_t((std::uint64_t(std::uint32_t(*distanceHigh)) << 32) |
-                                    std::uint32_t(distanceLow))
-                     : std::int64_t(distanceLow);
-    std::int64_t base = 0;
-    switch (moveMethod) {
-        case w::FILE_BEGIN:
-            break;
-        case w::FILE_CURRENT:
-            base = std::int64_t(o->position);
-            break;
-        case w::FILE_END:
-            if (o->kind == Open::Kind::File)
-                base = std::int64_t(o->node->size);
-            else if (isRawDisk(s, *o))
-                base = std::int64_t(rawSpanOf(s, *o).length);
-            break;
-        default:
-            return fail(err::INVALID_PARAMETER);
-    }
-    // base is never negative, so only a move forward can overflow.
-    if (distance > 0 && base > INT64_MAX - distance) return fail(err::INVALID_PARAMETER);
-    const std::int64_t target = base + distance;
-    if (target < 0) return fail(err::NEGATIVE_SEEK);
-    // Without a high part the caller cannot see a position past 4 GiB, so Windows refuses it.
-    if (!distanceHigh && (std::uint64_t(target) >> 32)) return fail(err::INVALID_PARAMETER);
-    o->position = std::uint64_t(target);
-    if (distanceHigh) *distanceHigh = std::int32_t(std::uint32_t(o->position >> 32));
-    const DWORD low = DWORD(o->position);
-    // 0xFFFFFFFF is also a valid low part: the cleared error tells the caller it succeeded.
-    if (low == kInvalidSetFilePointer) s.lastError = err::SUCCESS;
-    return low;
-}
-
-BOOL SimMachine::SetEndOfFile(Handle h) {
-    State& s = *s_;
-    if (failing(s, "SetEndOfFile")) return 0;
-    Open* o = handleOf(s, h);
-    DWORD e = err::SUCCESS;
-    if (!o)
-        e = err::INVALID_HANDLE;
-    else if (o->kind != Open::Kind::File)
-        e = err::INVALID_FUNCTION;
-    // Wine answers 87 for a handle without write access.
-    else if (!(o->access & w::FILE_WRITE_DATA))
-        e = err::ACCESS_DENIED;
-    else if (o->node->directory)
-        e = err::INVALID_PARAMETER;
-    if (e) {
-        s.lastError = e;
-        return 0;
-    }
-    o->node->data.truncate(o->position);
-    o->node->size = o->position;
-    return 1;
-}
-
-BOOL SimMachine::FlushFileBuffers(Handle h) {
-    State& s = *s_;
-    if (failing(s, "FlushFileBuffers")) return 0;
-    Open* o = handleOf(s, h);
-    DWORD e = err::SUCCESS;
-    if (!o)
-        e = err::INVALID_HANDLE;
-    else if (!(o->access & kWriteish))
-        e = err::ACCESS_DENIED;
-    else if (o->kind == Open::Kind::Volume && !s.volume(o->drive)->hasMedia)
-        e = err::NOT_READY;
-    else if (o->kind == Open::Kind::Device && s.devices.at(o->device).type == Device::Type::Null)
-        e = err::INVALID_FUNCTION;
-    // Windows flushes a volume or disk opened for writing; Wine answers 1 for either.
-    if (e) {
-        s.lastError = e;
-        return 0;
-    }
-    return 1;
-}
-
-DWORD SimMachine::GetFileSize(Handle h, DWORD* sizeHigh) {
-    State& s = *s_;
-    if (failing(s, "GetFileSize")) return kInvalidSetFilePointer;
-    Open* o = handleOf(s, h);
-    DWORD e = err::SUCCESS;
-    if (!o) e = err::INVALID_HANDLE;
-    // A volume or disk has no file size: its length comes from a device control. Windows and
-    // Wine both fail; Wine's 1 is what the machine answers.
-    else if (isRawDisk(s, *o))
-        e = err::INVALID_FUNCTION;
-    if (e) {
-        s.lastError = e;
-        return kInvalidSetFilePointer;
-    }
-    const std::uint64_t size =
-        o->kind == Open::Kind::File && !o->node->directory ? o->node->size : 0;
-    if (sizeHigh) *sizeHigh = DWORD(size >> 32);
-    if (DWORD(size) == kInvalidSetFilePointer) s.lastError = err::SUCCESS;
-    return DWORD(size);
-}
-
-DWORD SimMachine::GetFileType(Handle h) {
-    State& s = *s_;
-    if (failing(s, "GetFileType")) return w::FILE_TYPE_UNKNOWN;
-    Open* o = handleOf(s, h);
-    if (!o) {
-        s.lastError = err::INVALID_HANDLE;
-        return w::FILE_TYPE_UNKNOWN;
-    }
-    // Volumes and disks are disk devices (Wine: 0 with 50 for a volume, 66 for a disk).
-    if (o->kind != Open::Kind::Device) return w::FILE_TYPE_DISK;
-    switch (s.devices.at(o->device).type) {
-        case Device::Type::Disk:
-            return w::FILE_TYPE_DISK;
-        case Device::Type::Pipe:
-            return w::FILE_TYPE_PIPE;
-        default:
-            return w::FILE_TYPE_CHAR;
-    }
-}
-
-BOOL SimMachine::DeleteFileA(const std::string& fileName) {
-    State& s = *s_;
-    if (failing(s, "DeleteFileA")) return 0;
-    auto fail = Failing(s, 0);
-    Target t;
-    if (DWORD e = parseName(s, fileName, t)) return fail(e);
-    if (t.kind != Target::Kind::Path) return fail(err::ACCESS_DENIED);
-    Found f = findPath(s, t);
-    if (f.error) return fail(f.error);
-    if (f.node->directory || (f.node->attributes & w::FILE_ATTRIBUTE_READONLY))
-        return fail(err::ACCESS_DENIED);
-    Open probe;  // DeleteFile opens for DELETE, sharing everything
-    probe.node = f.node;
-    probe.access = w::DELETE;
-    probe.share = kShareAll;
-    if (conflictsWithOpens(s, probe)) return fail(err::SHARING_VIOLATION);
-    // With handles still open the name stays until the last one closes.
-    f.node->deletePending = true;
-    releaseNode(s, f.node);
-    return 1;
-}
-
-BOOL SimMachine::DeviceIoControl(Handle h, DWORD ioControlCode, const void* inBuffer, DWORD inSize,
-                                 void* outBuffer, DWORD outSize, DWORD* bytesReturned) {
-    State& s = *s_;
-    if (bytesReturned) *bytesReturned = 0;
-    if (failing(s, "DeviceIoControl")) return 0;
-    auto fail = Failing(s, 0);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    ControlHandler handler = findControl(ioControlCode);
-    if (!handler) return fail(err::INVALID_FUNCTION);
-    // Bits 14-15 of the code name the access the handle must hold.
-    const DWORD required = (ioControlCode >> 14) & 3;
-    if (((required & 1) && !(o->access & w::FILE_READ_DATA)) ||
-        ((required & 2) && !(o->access & w::FILE_WRITE_DATA)))
-        return fail(err::ACCESS_DENIED);
-    ControlCall call{s, *o, inBuffer, inSize, outBuffer, outSize};
-    if (DWORD e = handler(call)) return fail(e);
-    if (bytesReturned) *bytesReturned = call.returned;
-    return 1;
-}
-
-// --- Kernel: queries on a path -------------------------------------------------------------------
-
-DWORD SimMachine::GetDriveTypeA(const std::string& rootPath) {
-    State& s = *s_;
-    // Never sets the last error, not even when it fails.
-    if (failing(s, "GetDriveTypeA")) return w::DRIVE_UNKNOWN;
-    Target t;
-    if (parseName(s, rootPath, t) || t.kind != Target::Kind::Path) return w::DRIVE_NO_ROOT_DIR;
-    Volume* v = s.volume(t.drive);
-    if (!v) return w::DRIVE_NO_ROOT_DIR;
-    if (t.parts.empty()) return v->driveType;
-    // Below the root the path must name an existing directory.
-    DWORD saved = s.lastError;
-    Found f = findPath(s, t);
-    s.lastError = saved;
-    return f.error || !f.node->directory ? w::DRIVE_NO_ROOT_DIR : v->driveType;
-}
-
-namespace {
-
-// The volume under an existing directory, or the error for the path.
-DWORD volumeOfDirectory(State& s, const std::string& path, Volume*& v) {
-    Target t;
-    if (DWORD e = parseName(s, path, t)) return e;
-    if (t.kind != Target::Kind::Path) return err::PATH_NOT_FOUND;
-    Found f = findPath(s, t);
-    if (f.error) return f.error;
-    if (!f.node->directory) return err::DIRECTORY;
-    v = f.volume;
-    return err::SUCCESS;
-}
-
-DWORD clampClusters(std::uint64_t n) {
-    return DWORD(std::min<std::uint64_t>(n, 0xFFFFFFFFu));
-}
-
-void copyText(const std::string& text, char* buffer, DWORD size) {
-    if (!buffer || !size) return;
-    const std::size_t n = std::min<std::size_t>(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-}
-
-}  // namespace
-
-BOOL SimMachine::GetDiskFreeSpaceA(const std::string& rootPath, DWORD* sectorsPerCluster,
-                                   DWORD* bytesPerSector, DWORD* freeClusters,
-                                   DWORD* totalClusters) {
-    State& s = *s_;
-    if (failing(s, "GetDiskFreeSpaceA")) return 0;
-    Volume* v = nullptr;
-    if (DWORD e = volumeOfDirectory(s, rootPath, v)) {
-        s.lastError = e;
-        return 0;
-    }
-    const std::uint64_t cluster = std::uint64_t(v->sectorsPerCluster) * v->bytesPerSector;
-    if (sectorsPerCluster) *sectorsPerCluster = v->sectorsPerCluster;
-    if (bytesPerSector) *bytesPerSector = v->bytesPerSector;
-    if (freeClusters) *freeClusters = clampClusters(v->freeBytes / cluster);
-    if (totalClusters) *totalClusters = clampClusters(v->totalBytes / cluster);
-    return 1;
-}
-
-BOOL SimMachine::GetDiskFreeSpaceExA(const std::string& directory, std::uint64_t* freeToCaller,
-                                     std::uint64_t* totalBytes, std::uint64_t* totalFree) {
-    State& s = *s_;
-    if (failing(s, "GetDiskFreeSpaceExA")) return 0;
-    Volume* v = nullptr;
-    if (DWORD e = volumeOfDirectory(s, directory, v)) {
-        s.lastError = e;
-        return 0;
-    }
-    if (freeToCaller) *freeToCaller = v->freeBytes;
-    if (totalBytes) *totalBytes = v->totalBytes;
-    if (totalFree) *totalFree = v->freeBytes;
-    return 1;
-}
-
-BOOL SimMachine::GetVolumeInformationA(const std::string& rootPath, char* volumeName,
-                                       DWORD volumeNameSize, DWORD* serialNumber,
-                                       DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                                       char* fileSystemName, DWORD fileSystemNameSize) {
-    State& s = *s_;
-    if (failing(s, "GetVolumeInformationA")) return 0;
-    auto fail = Failing(s, 0);
-    Target t;
-    if (DWORD e = parseName(s, rootPath, t)) return fail(e);
-    // Only a drive root with its trailing backslash names a volume here; a longer path is
-    // "not a root" when it goes below a directory, otherwise a bad name.
-    std::string p = rootPath;
-    std::replace(p.begin(), p.end(), '/', '\\');
-    if (p.rfind("\\\\?\\", 0) == 0) p = p.substr(4);
-    const bool isRoot = p.size() == 3 && isDriveLetter(p[0]) && p[1] == ':' && p[2] == '\\';
-    if (!isRoot) {
-        std::string rest = p.size() >= 2 && p[1] == ':' ? p.substr(2) : p;
-        rest.erase(0, rest.find_first_not_of('\\') == std::string::npos
-                          ? rest.size()
-                          : rest.find_first_not_of('\\'));
-        return fail(rest.find('\\') != std::string::npos ? err::DIR_NOT_ROOT : err::INVALID_NAME);
-    }
-    Volume* v = s.volume(t.drive);
-    if (!v) return fail(err::PATH_NOT_FOUND);
-    if (!v->hasMedia) return fail(err::NOT_READY);
-    copyText(v->label, volumeName, volumeNameSize);
-    if (serialNumber) *serialNumber = v->serial;
-    if (maxComponentLength) *maxComponentLength = v->maxComponentLength;
-    if (fileSystemFlags) *fileSystemFlags = v->fileSystemFlags;
-    copyText(v->fileSystem, fileSystemName, fileSystemNameSize);
-    return 1;
-}
-
-BOOL SimMachine::GetVolumePathNameA(const std::string& fileName, char* volumePath,
-                                    DWORD bufferLength) {
-    State& s = *s_;
-    if (failing(s, "GetVolumePathNameA")) return 0;
-    auto fail = Failing(s, 0);
-    if (fileName.empty()) return fail(err::INVALID_PARAMETER);
-    Target t;
-    DWORD e = parseName(s, fileName, t);
-    if (e == err::SUCCESS && t.kind == Target::Kind::Device) e = err::INVALID_NAME;
-    // The answer is lexical: the path need not exist, but its drive must.
-    if (e == err::SUCCESS && !s.volume(t.drive)) e = err::FILE_NOT_FOUND;
-    if (e) return fail(e);
-    const std::string root = std::string(1, t.drive) + ":\\";
-    if (bufferLength >= 4) {
-        copyText(root, volumePath, bufferLength);
-    } else if (bufferLength == 3) {
-        // One short of room for the backslash: Windows returns the drive without it.
-        copyText(root.substr(0, 2), volumePath, bufferLength);
-    } else {
-        return fail(err::FILENAME_EXCED_RANGE);
-    }
-    return 1;
-}
-
-DWORD SimMachine::GetFileAttributesA(const std::string& fileName) {
-    State& s = *s_;
-    if (failing(s, "GetFileAttributesA")) return kInvalidFileAttributes;
-    Target t;
-    DWORD e = parseName(s, fileName, t);
-    if (e == err::SUCCESS && t.kind != Target::Kind::Path) return w::FILE_ATTRIBUTE_NORMAL;
-    Found f;
-    if (e == err::SUCCESS) {
-        f = findPath(s, t);
-        e = f.error;
-    }
-    if (e) {
-        s.lastError = e;
-        return kInvalidFileAttributes;
-    }
-    if (f.node->directory) return f.node->attributes | w::FILE_ATTRIBUTE_DIRECTORY;
-    return f.node->attributes ? f.node->attributes : w::FILE_ATTRIBUTE_NORMAL;
-}
-
-// --- Kernel: memory ------------------------------------------------------------------------------
-
-void* SimMachine::VirtualAlloc(std::size_t size, DWORD allocationType, DWORD protect) {
-    State& s = *s_;
-    if (failing(s, "VirtualAlloc")) return nullptr;
-    auto fail = [&](DWORD e) -> void* {
-        s.lastError = e;
-        return nullptr;
-    };
-    static const std::set<DWORD> protections = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80};
-    if (size == 0 || !(allocationType & (w::MEM_COMMIT | w::MEM_RESERVE)) ||
-        !protections.count(protect & 0xFF))
-        return fail(err::INVALID_PARAMETER);
-    if (s.allocLimit && size > s.allocLimit) return fail(err::NOT_ENOUGH_MEMORY);
-    if (size > kCommitCapacity) return fail(err::NOT_ENOUGH_MEMORY);
-    const std::size_t rounded = (size + kPage - 1) / kPage * kPage;
-    std::size_t live = 0;
-    for (const auto& [p, a] : s.allocations) live += a.size;
-    if (live + rounded > kCommitCapacity) return fail(err::NOT_ENOUGH_MEMORY);
-    // Allocation granularity is 64 KiB, and fresh pages read as zeros.
-    void* p = ::operator new(rounded, std::align_val_t(65536), std::nothrow);
-    if (!p) return fail(err::NOT_ENOUGH_MEMORY);
-    std::memset(p, 0, rounded);
-    s.allocations[static_cast<char*>(p)] = {rounded, 0};
-    return p;
-}
-
-namespace {
-
-State::Allocation* allocationHolding(State& s, void* address, std::size_t size, char** base) {
-    auto* a = static_cast<char*>(address);
-    auto it = s.allocations.upper_bound(a);
-    if (it == s.allocations.begin()) return nullptr;
-    --it;
-    if (a < it->first || a + size > it->first + it->second.size) return nullptr;
-    if (base) *base = it->first;
-    return &it->second;
-}
-
-}  // namespace
-
-BOOL SimMachine::VirtualLock(void* address, std::size_t size) {
-    State& s = *s_;
-    if (failing(s, "VirtualLock")) return 0;
-    State::Allocation* a = allocationHolding(s, address, size, nullptr);
-    if (!a) {
-        s.lastError = err::INVALID_ADDRESS;
-        return 0;
-    }
-    a->locked += size;
-    return 1;
-}
-
-BOOL SimMachine::VirtualFree(void* address, std::size_t size, DWORD freeType) {
-    State& s = *s_;
-    if (failing(s, "VirtualFree")) return 0;
-    auto fail = Failing(s, 0);
-    if (freeType == w::MEM_RELEASE) {
-        // A release takes the whole allocation, named by its base, with size 0.
-        if (size != 0) return fail(err::INVALID_PARAMETER);
-        auto it = s.allocations.find(static_cast<char*>(address));
-        if (it == s.allocations.end()) return fail(err::INVALID_ADDRESS);
-        ::operator delete(it->first, std::align_val_t(65536));
-        s.allocations.erase(it);
-        return 1;
-    }
-    if (freeType == w::MEM_DECOMMIT) {
-        if (!allocationHolding(s, address, size, nullptr)) return fail(err::INVALID_ADDRESS);
-        return 1;
-    }
-    return fail(err::INVALID_PARAMETER);
-}
-
-// --- Kernel: process and thread ------------------------------------------------------------------
-
-void SimMachine::Sleep(DWORD milliseconds) {
-    s_->calls.emplace_back("Sleep");
-    s_->sleeps.push_back(milliseconds);
-}
-
-void SimMachine::SetLastError(DWORD code) {
-    s_->calls.emplace_back("SetLastError");
-    s_->lastError = code;
-}
-
-DWORD SimMachine::GetLastError() {
-    return s_->lastError;
-}
-
-BOOL SimMachine::SetDllDirectoryA(const std::string& path) {
-    if (failing(*s_, "SetDllDirectoryA")) return 0;
-    s_->dllDirectory = path;
-    return 1;
-}
-
-DWORD SimMachine::GetCurrentProcessId() {
-    s_->calls.emplace_back("GetCurrentProcessId");
-    return s_->pid;
-}
-
-DWORD SimMachine::SetErrorMode(DWORD mode) {
-    s_->calls.emplace_back("SetErrorMode");
-    const DWORD previous = s_->errorMode;
-    s_->errorMode = mode;
-    return previous;
-}
-
-DWORD SimMachine::GetACP() {
-    s_->calls.emplace_back("GetACP");
-    return s_->acp;
-}
-
-DWORD SimMachine::GetWindowsDirectoryA(char* buffer, DWORD size) {
-    if (failing(*s_, "GetWindowsDirectoryA")) return 0;
-    static const std::string dir = "C:\\windows";
-    // Too small a buffer: the size needed, counting the terminating NUL, and nothing copied.
-    if (!buffer || size <= dir.size()) return DWORD(dir.size() + 1);
-    copyText(dir, buffer, size);
-    return DWORD(dir.size());
-}
-
-BOOL SimMachine::SetCurrentDirectoryA(const std::string& path) {
-    State& s = *s_;
-    if (failing(s, "SetCurrentDirectoryA")) return 0;
-    auto fail = Failing(s, 0);
-    Target t;
-    if (DWORD e = parseName(s, path, t)) return fail(e);
-    if (t.kind != Target::Kind::Path) return fail(err::DIRECTORY);
-    Found f = findPath(s, t);
-    if (f.error) return fail(f.error);
-    if (!f.node->directory) return fail(err::DIRECTORY);
-    // Keep the names' stored case, as Windows reports the directory it found.
-    std::string dir = pathOf(*f.node);
-    if (!dir.empty()) dir.erase(0, 1);
-    f.volume->currentDir = dir;
-    s.currentDrive = t.drive;
-    return 1;
 }
 
 }  // namespace sys

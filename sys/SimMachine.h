@@ -48,6 +48,29 @@ class SimMachine : public Kernel {
     // Raw bytes of a disk's image, e.g. "PhysicalDrive0", as sector reads return them.
     void setDeviceBytes(const std::string& device, std::uint64_t offset, const std::string& bytes);
 
+    // --- Disks and volumes for the device controls ---------------------------------------------
+    struct Extent {
+        std::string disk;  // e.g. "PhysicalDrive1"
+        std::uint64_t offset = 0, length = 0;
+    };
+    // A fixed NVMe disk `\\.\name`, numbered after the disks before it.
+    void addDisk(const std::string& name);
+    void setDiskGeometry(const std::string& disk, std::int64_t cylinders, DWORD tracksPerCylinder,
+                         DWORD sectorsPerTrack, DWORD bytesPerSector, DWORD mediaType = 12);
+    void setDiskSize(const std::string& disk, std::uint64_t bytes);
+    void setDiskIdentity(const std::string& disk, DWORD deviceNumber, std::int32_t busType,
+                         bool removable);
+    void setDiskReadOnly(const std::string& disk, bool readOnly);
+    // Where a volume lies; the first extent names the disk it is on.
+    void setVolumeExtents(char letter, const std::vector<Extent>& extents);
+    // The next request with this code, on any open handle, answers as given instead: `bytes`
+    // in the output buffer (cut to its size), `returned` as the count and `result` as the
+    // call's result, the last error untouched. Drivers may answer anything; the bench must cope.
+    void answerNextControl(DWORD code, std::vector<std::uint8_t> bytes, DWORD returned,
+                           BOOL result = 1);
+    // The next request with this code fails with this error.
+    void failNextControl(DWORD code, DWORD error);
+
     // --- Inspection ---------------------------------------------------------------------------
     // Every Kernel call in order, as its method name ("CreateFileA", "GetLastError" excluded).
     const std::vector<std::string>& calls() const;
@@ -59,6 +82,13 @@ class SimMachine : public Kernel {
     const std::vector<DWORD>& sleeps() const;  // every Sleep, in milliseconds, in order
     std::string dllDirectory() const;          // as last set with SetDllDirectoryA
     std::string toString() const;              // the whole state, for failing tests
+    // The last device control as it arrived: its code, input, and output buffer before the
+    // machine wrote to it.
+    struct ControlRecord {
+        DWORD code = 0;
+        std::vector<std::uint8_t> input, outputAsPassed;
+    };
+    const ControlRecord& lastControl() const;
 
     // --- Kernel -------------------------------------------------------------------------------
     Handle CreateFileA(const std::string& fileName, DWORD desiredAccess, DWORD shareMode,

@@ -1,5 +1,5 @@
-// The simulated machine's insides, shared by its translation units (the Kernel calls and the
-// device-control table). Nothing outside sys/Sim*.cpp includes this.
+// The simulated machine's insides, shared by its translation units (the Kernel calls by area,
+// the set-up and the device-control table). Nothing outside sys/Sim*.cpp includes this.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sys/Kernel.h"
+#include "sys/SimMachine.h"
 
 namespace sys::sim {
 
@@ -53,6 +54,18 @@ struct Device {
     DiskGeometry geometry;   // disks only
     SparseData image;        // disks: the raw sectors
     std::string pipeBuffer;  // pipes: written and not yet read
+    // Disks: what the storage requests report.
+    std::uint64_t size = 0;  // bytes; real disks hold more than their geometry describes
+    DWORD deviceNumber = 0;
+    std::int32_t busType = 17;  // NVMe
+    bool removable = false, readOnly = false;
+    DWORD mediaChanges = 0;
+};
+
+// A run of a volume on a disk.
+struct Extent {
+    std::string disk;  // upper-cased device key
+    std::uint64_t offset = 0, length = 0;
 };
 
 struct Volume {
@@ -70,6 +83,10 @@ struct Volume {
     std::uint64_t diskOffset = 0, length = 0;
     std::shared_ptr<Node> root;
     std::string currentDir;  // per-drive current directory, "" = root
+    DWORD partitionNumber = 1;
+    std::vector<Extent> extraExtents;  // beyond the first (disk, diskOffset, length)
+    Handle lockedBy = 0;               // the handle holding the lock, 0 for none
+    bool mounted = true, online = true, dirty = false;
 };
 
 struct Open {
@@ -84,6 +101,7 @@ struct Open {
     DWORD flags = 0;
     std::uint64_t position = 0;
     bool deleteOnClose = false;
+    bool dismounted = false;  // its volume was dismounted under it: I/O fails with NOT_READY
 };
 
 struct State;
@@ -92,6 +110,7 @@ struct State;
 // sets `returned` on success.
 struct ControlCall {
     State& s;
+    Handle handle;
     Open& open;
     const void* in;
     DWORD inSize;
@@ -122,10 +141,84 @@ struct State {
         std::size_t locked;
     };
     std::map<char*, Allocation> allocations;
+    struct ScriptedControl {
+        std::vector<std::uint8_t> bytes;
+        DWORD returned = 0;
+        BOOL result = 1;
+        DWORD error = 0;
+    };
+    std::map<DWORD, ScriptedControl> scriptedControls;  // by control code, for the next call
+    SimMachine::ControlRecord lastControl;
 
     // The volume a drive-letter handle or path refers to, and the disk under a volume.
     Volume* volume(char letter);
     Device* diskOf(const Volume& v);
+    std::size_t disks() const;  // how many disk devices there are
 };
 
+// --- Names and look-up (SimNames.cpp) ------------------------------------------------------------
+
+// A name as Win32 reads it: a drive-letter path, a drive's volume, or a device.
+struct Target {
+    enum class Kind { Path, Volume, Device };
+    Kind kind = Kind::Path;
+    char drive = 0;
+    std::vector<std::string> parts;  // below the drive's root
+    bool trailingSlash = false;
+    std::string device;  // upper-cased key
+};
+
+struct Found {
+    DWORD error = err::SUCCESS;  // FILE_NOT_FOUND leaves parent set for creation
+    Volume* volume = nullptr;
+    std::shared_ptr<Node> node;
+    Node* parent = nullptr;
+};
+
+std::string upper(std::string s);
+bool isDriveLetter(char c);
+std::string currentDirOf(const State& s, char drive);  // "" = the drive's root
+DWORD parseName(const State& s, const std::string& name, Target& t);
+Found findPath(State& s, const Target& t);
+std::string pathOf(const Node& n);  // "\dir\file" below the drive's root
+// Copies as much of text as fits, always terminated; nothing when there is no room at all.
+void copyText(const std::string& text, char* buffer, DWORD size);
+
+// --- Every Kernel call (SimMachine.cpp) ----------------------------------------------------------
+
+// Logs the call; true when an injected failure applies, with the last error already set.
+bool failing(State& s, const char* call);
+
+// A call's failure path: sets the last error and gives the call's failure value.
+template <class R>
+auto Failing(State& s, R failure) {
+    return [&s, failure](DWORD e) {
+        s.lastError = e;
+        return failure;
+    };
+}
+
+// --- Handles (SimFiles.cpp) ----------------------------------------------------------------------
+
+Open* handleOf(State& s, Handle h);
+Handle addHandle(State& s, Open o);
+bool conflictsWithOpens(const State& s, const Open& wanted);
+// Unlinks a file whose deletion was pending once nobody holds it open any more.
+void releaseNode(State& s, const std::shared_ptr<Node>& n);
+
+// The extent of what a volume or disk handle reads: the device bytes and where they start.
+struct RawSpan {
+    Device* disk = nullptr;
+    std::uint64_t offset = 0, length = 0;
+};
+RawSpan rawSpanOf(State& s, const Open& o);
+bool isRawDisk(const State& s, const Open& o);
+
 }  // namespace sys::sim
+
+namespace sys {
+
+// What SimMachine holds behind its pointer; every unit of the machine reaches it.
+struct SimMachine::State : sim::State {};
+
+}  // namespace sys

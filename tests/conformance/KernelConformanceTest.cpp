@@ -9,6 +9,7 @@
 #include <functional>
 #include <random>
 
+#include "sys/Ioctl.h"
 #include "sys/Kernel.h"
 #include "sys/SimMachine.h"
 
@@ -221,7 +222,7 @@ TEST_P(Conformance, BadHandles) {
             {"SetFilePointer", [&] { return seek(h, 0, w::FILE_BEGIN); }, -1, err::INVALID_HANDLE},
             {"GetFileSize", [&] { return size(h); }, -1, err::INVALID_HANDLE},
             {"GetFileType", [&] { return k().GetFileType(h); }, w::FILE_TYPE_UNKNOWN, err::INVALID_HANDLE},
-            {"DeviceIoControl", [&] { return ioctl(h, w::IOCTL_DISK_GET_DRIVE_GEOMETRY, 24); }, -1, err::INVALID_HANDLE},
+            {"DeviceIoControl", [&] { return ioctl(h, sys::ioctl::IOCTL_DISK_GET_DRIVE_GEOMETRY, 24); }, -1, err::INVALID_HANDLE},
         });
     }
     run({
@@ -294,7 +295,8 @@ TEST_P(Conformance, DeleteFile) {
 TEST_P(Conformance, DevicesAndFileTypes) {
     const Handle file = open(P("f.txt"), kRead), nul = open("\\\\.\\NUL", kReadWrite, kRW);
     const Handle vol0 = open("\\\\.\\C:", 0, kRW), disk0 = open("\\\\.\\PhysicalDrive0", 0, kRW);
-    const DWORD geometry = w::IOCTL_DISK_GET_DRIVE_GEOMETRY, length = w::IOCTL_DISK_GET_LENGTH_INFO;
+    const DWORD geometry = sys::ioctl::IOCTL_DISK_GET_DRIVE_GEOMETRY,
+                length = sys::ioctl::IOCTL_DISK_GET_LENGTH_INFO;
     auto type = [&](Handle h) { return [=, this] { return k().GetFileType(h); }; };
     // DISK_GEOMETRY: cylinders (64 bits), media, tracks/cylinder, sectors/track, bytes/sector.
     auto diskLength = [&] { return out64() * out[3] * out[4] * out[5]; };
