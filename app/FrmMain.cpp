@@ -72,6 +72,7 @@ FrmMain::FrmMain(ui::Toolkit& toolkit, sys::Kernel& kernel, std::string commandL
     lblTestTextWidht.setVisible(false);
     lblAbout.setText("Handlebench " HB_VERSION);
     wireEvents();
+    bindRequests();
     Form_Initialize();
 }
 

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "io/DiskGeometry.h"
 #include "sys/Kernel.h"
 #include "ui/Form.h"
 
@@ -16,6 +16,11 @@ namespace app {
 
 class FrmAccess;
 class FrmFlagsAndAttributes;
+}  // namespace app
+namespace devctl {
+struct Request;
+}
+namespace app {
 
 class FrmMain : public ui::Form {
   public:
@@ -97,8 +102,14 @@ class FrmMain : public ui::Form {
     // Sizes: nullopt when not obtained.
     std::optional<std::int64_t> GetFileSize64(sys::Handle h);
     std::optional<std::int64_t> GetDiskLength64(sys::Handle h);
-    bool GetDiskGeometry(sys::Handle h, io::DiskGeometry& geometry);
+    // Fills a DISK_GEOMETRY (24 bytes); true when the request succeeded.
+    bool GetDiskGeometry(sys::Handle h, std::span<std::uint8_t, 24> geometry);
     std::string decimalSeparator = ".";  // the user's locale's, for sizes
+
+    // --- Device controls (devctl/) -----------------------------------------------------------
+    // One request on hFile with its row's buffers (or `input` in place of the row's input);
+    // writes the success or failure line and says which it was.
+    bool RunRequest(const devctl::Request& request, std::span<const std::uint8_t> input = {});
 
     // --- Result line (report/) ----------------------------------------------------------------
     // Capture the last error of the call just made. Call it on the line after the call.
@@ -118,7 +129,20 @@ class FrmMain : public ui::Form {
 
   private:
     void wireEvents();
+    void bindRequests();
     std::string commandLine_;
+};
+
+// The hourglass for the life of a scope, so that every way out of a handler releases it.
+class BusyPointer {
+  public:
+    explicit BusyPointer(FrmMain& form) : form_(form) { form_.Hourglass(); }
+    ~BusyPointer() { form_.DefaultPointer(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+  private:
+    FrmMain& form_;
 };
 
 // The control table of the main window, in tab order (rows top to bottom, left to right).

@@ -24,18 +24,17 @@ std::string FileTypeName(std::int32_t value) {
 namespace app {
 
 void FrmMain::cmdFlush_Click() {
-    Hourglass();
+    const BusyPointer busy(*this);
     const sys::BOOL res = k.FlushFileBuffers(hFile);
     CaptureLastError();
     if (res == 1)
         SetResult("FlushFileBuffers res=1");
     else
         SetResult("FlushFileBuffers Err=" + ErrorSuffix());
-    DefaultPointer();
 }
 
 void FrmMain::cmdDelete_Click() {
-    Hourglass();
+    const BusyPointer busy(*this);
     // Works on the name; the handle, open or not, is left alone.
     const sys::BOOL res = k.DeleteFileA(cboFileName.text());
     CaptureLastError();
@@ -48,11 +47,10 @@ void FrmMain::cmdDelete_Click() {
         SetResult("DeleteFile res=1");
     else
         SetResult("DeleteFile Err=" + ErrorSuffix());
-    DefaultPointer();
 }
 
 void FrmMain::cmdGetFileType_Click() {
-    Hourglass();
+    const BusyPointer busy(*this);
     // FILE_TYPE_UNKNOWN is also a valid answer; only a set last error makes it a failure.
     k.SetLastError(0);
     const sys::DWORD type = k.GetFileType(hFile);
@@ -61,7 +59,6 @@ void FrmMain::cmdGetFileType_Click() {
         SetResult("GetFileType Err=" + ErrorSuffix());
     else
         SetResult("GetFileType res=1   type=" + io::FileTypeName(static_cast<std::int32_t>(type)));
-    DefaultPointer();
 }
 
 }  // namespace app

@@ -14,7 +14,7 @@ void FrmMain::cmdSetFilePointer_Click() {
     if (!rounded) return SetResult("SetFilePointer Err: PosHigh is out of range");
     std::int32_t high = *rounded;
 
-    Hourglass();
+    const BusyPointer busy(*this);
     SetResultNow("Err=---");
 
     // A failed move leaves the high part as passed, so the result alone cannot tell a failure
@@ -30,11 +30,10 @@ void FrmMain::cmdSetFilePointer_Click() {
         SetResult("SetFilePointer success");
     }
     RefreshFilePointerLabel();
-    DefaultPointer();
 }
 
 void FrmMain::cmdSetEndOfFile_Click() {
-    Hourglass();
+    const BusyPointer busy(*this);
     SetResultNow("Err=---");
     const sys::BOOL res = k.SetEndOfFile(hFile);
     CaptureLastError();
@@ -42,7 +41,6 @@ void FrmMain::cmdSetEndOfFile_Click() {
         SetResult("SetEndOfFile res=1");
     else
         SetResult("SetEndOfFile Err=" + ErrorSuffix());
-    DefaultPointer();
 }
 
 }  // namespace app

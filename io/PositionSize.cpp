@@ -4,6 +4,7 @@
 
 #include "app/FrmMain.h"
 #include "io/Numbers.h"
+#include "sys/Ioctl.h"
 #include "sys/Kernel.h"
 
 namespace app {
@@ -41,35 +42,34 @@ std::optional<std::int64_t> FrmMain::GetFileSize64(sys::Handle h) {
     return io::FromLargeInteger(low, static_cast<std::int32_t>(high));
 }
 
-bool FrmMain::GetDiskGeometry(sys::Handle h, io::DiskGeometry& geometry) {
+bool FrmMain::GetDiskGeometry(sys::Handle h, std::span<std::uint8_t, 24> geometry) {
     if (h == sys::kInvalidHandle) return false;
-    unsigned char out[io::DiskGeometry::kSize] = {};
     sys::DWORD returned = 0;
-    const sys::BOOL res = k.DeviceIoControl(h, io::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, out,
-                                            sizeof out, &returned);
+    const sys::BOOL res =
+        k.DeviceIoControl(h, sys::ioctl::IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, geometry.data(),
+                          static_cast<sys::DWORD>(geometry.size()), &returned);
     CaptureLastError();
-    geometry = io::DiskGeometry::Decode(out);
     return res != 0;
 }
 
 std::optional<std::int64_t> FrmMain::GetDiskLength64(sys::Handle h) {
+    using L = sys::ioctl::GET_LENGTH_INFORMATION;
     if (h != sys::kInvalidHandle) {
-        unsigned char out[8] = {};
+        std::uint8_t out[L::kSize] = {};
         sys::DWORD returned = 0;
-        const sys::BOOL res = k.DeviceIoControl(h, io::IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, out,
-                                                sizeof out, &returned);
+        const sys::BOOL res = k.DeviceIoControl(h, sys::ioctl::IOCTL_DISK_GET_LENGTH_INFO, nullptr,
+                                                0, out, sizeof out, &returned);
         CaptureLastError();
-        if (res != 0 && returned == 8) {
-            std::int64_t length = 0;
-            std::memcpy(&length, out, 8);
-            return length;
-        }
+        if (res != 0 && returned == L::kSize) return sys::ioctl::Get<std::int64_t>(out, L::Length);
     }
-    io::DiskGeometry g;
+    using G = sys::ioctl::DISK_GEOMETRY;
+    std::uint8_t g[G::kSize] = {};
     if (!GetDiskGeometry(h, g)) return std::nullopt;
-    std::int64_t size = g.Cylinders;
-    if (io::MulExact(size, g.TracksPerCylinder, size) &&
-        io::MulExact(size, g.SectorsPerTrack, size) && io::MulExact(size, g.BytesPerSector, size))
+    const std::span<const std::uint8_t> answer(g);
+    std::int64_t size = sys::ioctl::Get<std::int64_t>(answer, G::Cylinders);
+    if (io::MulExact(size, sys::ioctl::Get<std::int32_t>(answer, G::TracksPerCylinder), size) &&
+        io::MulExact(size, sys::ioctl::Get<std::int32_t>(answer, G::SectorsPerTrack), size) &&
+        io::MulExact(size, sys::ioctl::Get<std::int32_t>(answer, G::BytesPerSector), size))
         return size;
     return std::nullopt;  // a product beyond 64 bits is no size
 }

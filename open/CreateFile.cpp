@@ -13,7 +13,7 @@ void FrmMain::cmdCreateFile_Click() {
     const HexText flags = ParseHexText(txtFlagsAndAttibutes.text());
     if (!flags.ok) return SetResult("CreateFile Err: FlagsAndAttributes " + flags.problem);
 
-    Hourglass();
+    const BusyPointer busy(*this);
     OpenedFileName = cboFileName.text();
     const sys::DWORD shareMode = (chkShare(0).value() == 1 ? sys::w::FILE_SHARE_READ : 0) |
                                  (chkShare(1).value() == 1 ? sys::w::FILE_SHARE_WRITE : 0) |
@@ -41,11 +41,10 @@ void FrmMain::cmdCreateFile_Click() {
         lblFileSize.setTooltip("");
     }
     lblAbout.setVisible(false);
-    DefaultPointer();
 }
 
 void FrmMain::cmdCloseHandle_Click() {
-    Hourglass();
+    const BusyPointer busy(*this);
     const sys::BOOL res = k.CloseHandle(hFile);
     CaptureLastError();
     if (res == 1)
@@ -58,7 +57,6 @@ void FrmMain::cmdCloseHandle_Click() {
     hFile = 0;
     cmdCreateFile.setEnabled(true);
     lblHandle.setForeColor(ui::kColorRed);
-    DefaultPointer();
 }
 
 }  // namespace app

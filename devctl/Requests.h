@@ -1,0 +1,62 @@
+// Device-control requests as data: one row per button. One runner (FrmMain::RunRequest) makes
+// the call and writes the failure line; each row's success formatter is the one place where its
+// success line is built.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "sys/Ioctl.h"
+
+namespace devctl {
+
+// What a request answered. `out` is the part of the output buffer the answer filled: never more
+// than the buffer, never more than the bytes-returned count, so fields beyond it read as 0.
+struct Reply {
+    std::int32_t res = 0;
+    std::uint32_t bytesReturned = 0;
+    std::span<const std::uint8_t> out;
+
+    std::int32_t I32(std::size_t offset) const {
+        return sys::ioctl::Get<std::int32_t>(out, offset);
+    }
+    std::int64_t I64(std::size_t offset) const {
+        return sys::ioctl::Get<std::int64_t>(out, offset);
+    }
+    std::uint8_t U8(std::size_t offset) const { return sys::ioctl::Get<std::uint8_t>(out, offset); }
+    std::uint64_t U64(std::size_t offset) const {
+        return sys::ioctl::Get<std::uint64_t>(out, offset);
+    }
+};
+
+// The largest output buffer a row may ask for: the extents area with room for 101 entries.
+inline constexpr std::size_t kMaxOutSize = 2432;
+inline constexpr std::size_t kMaxInSize = 268;
+
+struct Request {
+    const char* button;  // control name of the main window
+    int index;           // control-array index, -1 outside an array
+    sys::ioctl::DWORD code;
+    const char* failurePrefix;  // ends in "res=0  Err="; the error suffix follows
+    std::string (*successLine)(const Reply&);
+    std::uint32_t inSize = 0;
+    void (*fillIn)(std::span<std::uint8_t>) = nullptr;  // on a zeroed input buffer
+    std::uint32_t outSize = 0;
+    void (*prepareOut)(std::span<std::uint8_t>) = nullptr;  // on a zeroed output buffer
+    bool hourglass = false;
+    bool successOnlyWhenOne = false;  // success is res == 1 instead of res != 0
+};
+
+// Every request button of the main window.
+std::span<const Request> Requests();
+
+// The name of a STORAGE_BUS_TYPE value, or the value in signed decimal when it has none.
+std::string BusTypeName(const std::int32_t& busType);
+
+// A 64-bit product for a result line: exact, or "overflow" in place of a wrapped number.
+std::string Product(std::int64_t a, std::int64_t b);
+std::string Product(std::int64_t a, std::int64_t b, std::int64_t c, std::int64_t d);
+
+}  // namespace devctl
