@@ -8,9 +8,10 @@ namespace {
 constexpr std::uint32_t kSetGptAttributes = sys::ioctl::IOCTL_VOLUME_SET_GPT_ATTRIBUTES;
 }
 
+#include <windows.h>
+// After <windows.h>, whose types they use.
 #include <devioctl.h>
 #include <ntddvol.h>
-#include <windows.h>
 
 static_assert(kSetGptAttributes == IOCTL_VOLUME_SET_GPT_ATTRIBUTES);
 
