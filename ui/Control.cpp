@@ -132,4 +132,8 @@ void Control::dblClick() {
     if (onDblClick) onDblClick();
 }
 
+void Control::gotFocus() {
+    if (onGotFocus) onGotFocus();
+}
+
 }  // namespace ui

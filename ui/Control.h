@@ -100,6 +100,9 @@ class Control {
     void setRect(Rect rect);
     bool autoSize() const { return autoSize_; }
     void setAutoSize(bool on) { autoSize_ = on; }
+    // Check boxes: the caption stands left of the box. Set before the form is loaded.
+    bool textOnLeft() const { return textOnLeft_; }
+    void setTextOnLeft(bool on) { textOnLeft_ = on; }
     int width() const;
 
     // Check box value: 0 unchecked, 1 checked.
@@ -130,10 +133,13 @@ class Control {
 
     std::function<void()> onClick;
     std::function<void()> onDblClick;
+    // The control received the keyboard focus, by the user or the program.
+    std::function<void()> onGotFocus;
 
     // Raise the events as the user would (used by the toolkit, and by tests).
     void click();
     void dblClick();
+    void gotFocus();
 
   private:
     void changed(Prop what);
@@ -150,6 +156,7 @@ class Control {
     bool enabled_ = true;
     bool visible_ = true;
     bool autoSize_ = false;
+    bool textOnLeft_ = false;
     std::uint32_t foreColor_ = kColorButtonText;
     int value_ = 0;
     std::vector<std::string> items_;

@@ -58,6 +58,7 @@ void Form::load() {
 
 void Form::show(bool modal) {
     load();
+    Form_Activate();
     toolkit_->show(*this, modal);
 }
 

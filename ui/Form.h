@@ -59,6 +59,8 @@ class Form {
     void close();
 
     virtual void Form_Load() {}
+    // Each show, before the form appears.
+    virtual void Form_Activate() {}
     // A close by the title-bar box: return true to keep the window (then hide or not).
     virtual bool Form_QueryClose() { return false; }
     virtual void Form_Unload() {}

@@ -55,6 +55,11 @@ class Headless : public Toolkit {
     void addExStyle(Form& form, std::uint32_t exStyle) override;
     void setComboMinVisible(Control& combo, int count) override;
     void disableTheme(Control& control) override;
+    // What the next focusCameByMouse() answers; every selectAllText, by control name.
+    bool focusByMouse = false;
+    std::vector<std::string> selectedAll;
+    bool focusCameByMouse() override { return focusByMouse; }
+    void selectAllText(Control& textBox) override { selectedAll.push_back(textBox.fullName()); }
 };
 
 }  // namespace ui

@@ -54,6 +54,11 @@ class Toolkit {
     virtual void setIcons(Form& form, const std::string& resourceName) = 0;
     virtual void addExStyle(Form& form, std::uint32_t exStyle) = 0;  // GWL_EXSTYLE |= exStyle
     virtual void setComboMinVisible(Control& combo, int count) = 0;  // CB_SETMINVISIBLE
+    // True when the focus just arrived by a mouse click rather than from the keyboard.
+    virtual bool focusCameByMouse() = 0;
+    // Select the whole text of a text box.
+    virtual void selectAllText(Control& textBox) = 0;
+
     // Draw the control without visual styles (SetWindowTheme with " " and " ").
     virtual void disableTheme(Control& control) = 0;
 };

@@ -31,7 +31,8 @@ WindowKind KindOf(const Control& c) {
         case Kind::DropDownList:
             return {"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
         case Kind::CheckBox:
-            return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+            return {"BUTTON",
+                    child | WS_TABSTOP | BS_AUTOCHECKBOX | (c.textOnLeft() ? BS_LEFTTEXT : 0), 0};
         case Kind::ListBox:
             return {"LISTBOX", child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                     WS_EX_CLIENTEDGE};
@@ -48,6 +49,7 @@ WindowKind KindOf(const Control& c) {
         case Kind::Button:
             return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
         case Kind::Frame: {
+            if (!c.text().empty()) return {"BUTTON", child | BS_GROUPBOX, 0};
             // A rule when thin in one direction, else an etched box.
             const Rect& r = c.rect();
             DWORD look = r.w <= 120 ? SS_ETCHEDVERT : r.h <= 120 ? SS_ETCHEDHORZ : SS_ETCHEDFRAME;

@@ -139,6 +139,12 @@ void Win32Toolkit::create(Form& form) {
         SendMessageA(p->tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
     }
     for (const auto& c : form.controls()) CreateControlWindow(*p, *c);
+    // Children stack in creation order, the first on top. A frame must lie under the controls
+    // it surrounds, or it hides them; it takes no focus, so the tab order stays the table's.
+    for (const auto& c : form.controls())
+        if (c->kind() == Kind::Frame)
+            if (HWND h = window(*c))
+                SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32Toolkit::show(Form& form, bool modal) {
@@ -351,6 +357,16 @@ void Win32Toolkit::disableTheme(Control& control) {
     static auto setTheme = SystemFunction<SetWindowThemeFn>("uxtheme.dll", "SetWindowTheme");
     HWND h = window(control);
     if (setTheme && h) setTheme(h, L" ", L" ");
+}
+
+bool Win32Toolkit::focusCameByMouse() {
+    // Down now and pressed since the last query: the click that moved the focus.
+    return GetAsyncKeyState(VK_LBUTTON) == static_cast<SHORT>(0x8001);
+}
+
+void Win32Toolkit::selectAllText(Control& textBox) {
+    if (HWND h = window(textBox))
+        SendMessageA(h, EM_SETSEL, 0, static_cast<LPARAM>(GetWindowTextLengthA(h)));
 }
 
 bool Win32Toolkit::dispatch(MSG& msg) {

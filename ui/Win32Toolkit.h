@@ -54,6 +54,8 @@ class Win32Toolkit : public Toolkit {
     void addExStyle(Form& form, std::uint32_t exStyle) override;
     void setComboMinVisible(Control& combo, int count) override;
     void disableTheme(Control& control) override;
+    bool focusCameByMouse() override;
+    void selectAllText(Control& textBox) override;
 
     // The window of a loaded form or of one of its controls; nullptr when there is none.
     HWND window(const Form& form) const;

@@ -65,6 +65,7 @@ void OnCommand(Win32FormPeer& peer, int id, int code, HWND from) {
             break;
         case Kind::TextBox:
             if (code == EN_CHANGE) c->userSetText(WindowText(from));
+            if (code == EN_SETFOCUS) c->gotFocus();
             break;
         case Kind::ComboBox:
             if (code == CBN_EDITCHANGE) c->userSetText(WindowText(from));
@@ -131,7 +132,15 @@ LRESULT OnNotify(Win32FormPeer& peer, NMHDR* nm) {
 
 LRESULT OnCtlColorStatic(Win32FormPeer& peer, HDC dc, HWND child) {
     Control* c = peer.form->findById(GetDlgCtrlID(child));
-    if (!c || (c->kind() != Kind::Label && c->kind() != Kind::CheckBox)) return -1;
+    if (!c || (c->kind() != Kind::Label && c->kind() != Kind::CheckBox && c->kind() != Kind::Frame))
+        return -1;
+    // A group box leaves its inside unpainted, and the form clips its children out of its own
+    // background: the box fills it before it draws its edge.
+    if (c->kind() == Kind::Frame && !c->text().empty()) {
+        RECT inside;
+        GetClientRect(child, &inside);
+        FillRect(dc, &inside, GetSysColorBrush(COLOR_BTNFACE));
+    }
     SetTextColor(dc, ResolveColor(c->foreColor()));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

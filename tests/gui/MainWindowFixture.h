@@ -74,12 +74,24 @@ class MainWindow : public ::testing::Test {
     // A press that raises a modal window returns only once that window is gone, so act, what
     // the user does there, runs from a thread timer, which the modal loop dispatches.
     void pressDuringModal(const char* button, const char* title, std::function<void(HWND)> act) {
+        duringModal([&] { press(button); }, title, std::move(act));
+    }
+    // The same around any call that shows a modal window.
+    void duringModal(const std::function<void()>& show, const char* title,
+                     std::function<void(HWND)> act) {
         modalTitle = title, modalAct = std::move(act), modalWindow = nullptr, modalTicks = 0;
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnModalTick);
-        press(button);
+        show();
         KillTimer(nullptr, timer);
         EXPECT_NE(modalWindow, nullptr) << title << " never showed";
         EXPECT_TRUE(IsWindowEnabled(hwnd)) << "main window left disabled";
+    }
+    // A key pressed on the window with the focus, handled before this returns.
+    void key(WPARAM vk) {
+        HWND f = GetFocus();
+        PostMessageA(f, WM_KEYDOWN, vk, 1);
+        PostMessageA(f, WM_KEYUP, vk, 0xC0000001);
+        kit.pumpPending();
     }
 
     ui::Win32Toolkit kit;
