@@ -9,8 +9,10 @@
 //   EN_CHANGE / CBN_EDITCHANGE: text.  CBN_SELCHANGE: list index (and text).  LBN_SELCHANGE: list
 //   index.  BN_CLICKED: a check box's value, then onClick; a button's onClick.  STN_DBLCLK:
 //   onDblClick.  LVN_ITEMCHANGED of a check mark: userSetChecked (which raises onClick).
-// - Before a click or double click is raised, the texts of all text and combo boxes are read back
-//   from their windows, so text put in without a notification is still what handlers see.
+// - Before a click or double click is raised, the live state of every control is read back from
+//   its window (texts, check marks, list and combo selections), so state put in without a
+//   notification (BM_SETCHECK, CB_SETCURSEL, WM_SETTEXT) is still what handlers see; a check
+//   mark found changed raises its click as the user's click would.
 // - Changes made by the program (Toolkit::changed) are mirrored to the window with notifications
 //   muted: they never come back as user changes or events.
 // - Enter presses the form's default button, Escape its cancel button (IsDialogMessage in the

@@ -16,14 +16,52 @@ Win32FormPeer* PeerOf(HWND hwnd) {
     return reinterpret_cast<Win32FormPeer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-// Texts typed or put in without a notification reach the controls before any handler runs.
-void ReadBackTexts(Win32FormPeer& peer) {
+// What the window shows is what a press uses: texts, check marks and selections put in without
+// a notification (by automation, a screen reader, a test) reach the controls before any handler
+// runs. A check mark found changed counts as the click it stands for, so values derived from it
+// follow.
+void ReadBackState(Win32FormPeer& peer) {
     for (const auto& c : peer.form->controls()) {
-        if (c->kind() != Kind::TextBox && c->kind() != Kind::ComboBox) continue;
         HWND h = GetDlgItem(peer.hwnd, c->id());
         if (!h) continue;
-        std::string t = WindowText(h);
-        if (t != c->text()) c->userSetText(std::move(t));
+        switch (c->kind()) {
+            case Kind::TextBox:
+            case Kind::ComboBox: {
+                std::string t = WindowText(h);
+                if (t != c->text()) c->userSetText(std::move(t));
+                if (c->kind() == Kind::ComboBox) {
+                    const int i = static_cast<int>(SendMessageA(h, CB_GETCURSEL, 0, 0));
+                    if (i != c->listIndex()) c->userSetListIndex(i);
+                }
+                break;
+            }
+            case Kind::DropDownList: {
+                const int i = static_cast<int>(SendMessageA(h, CB_GETCURSEL, 0, 0));
+                if (i != c->listIndex()) c->userSetListIndex(i);
+                break;
+            }
+            case Kind::ListBox: {
+                const int i = static_cast<int>(SendMessageA(h, LB_GETCURSEL, 0, 0));
+                if (i != c->listIndex()) c->userSetListIndex(i);
+                break;
+            }
+            case Kind::CheckBox: {
+                const int v = SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+                if (v != c->value()) {
+                    c->userSetValue(v);
+                    c->click();
+                }
+                break;
+            }
+            case Kind::CheckList:
+                for (int i = 0; i < static_cast<int>(c->items().size()); ++i) {
+                    const bool on = ListView_GetCheckState(h, i) != 0;
+                    if (on != c->checked(i)) c->userSetChecked(i, on);  // raises the click
+                }
+                break;
+            default:
+                break;
+        }
     }
 }
 
@@ -39,7 +77,7 @@ std::string ComboItem(HWND combo, int index) {
 
 void Press(Win32FormPeer& peer, Control* button) {
     if (!button || !button->enabled() || !button->visible()) return;
-    ReadBackTexts(peer);
+    ReadBackState(peer);
     button->click();
 }
 
@@ -59,7 +97,7 @@ void OnCommand(Win32FormPeer& peer, int id, int code, HWND from) {
         case Kind::CheckBox:
             if (code == BN_CLICKED) {
                 c->userSetValue(SendMessageA(from, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
-                ReadBackTexts(peer);
+                ReadBackState(peer);
                 c->click();
             }
             break;
@@ -86,7 +124,7 @@ void OnCommand(Win32FormPeer& peer, int id, int code, HWND from) {
             break;
         case Kind::Label:
             if (code == STN_DBLCLK) {
-                ReadBackTexts(peer);
+                ReadBackState(peer);
                 c->dblClick();
             }
             break;
