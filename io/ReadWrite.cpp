@@ -11,20 +11,33 @@
 namespace app {
 
 namespace {
+// Room for exactly `bytes` in buf, keeping its contents; false when it cannot be had. A 32-bit
+// vector holds at most 2^31 - 1 bytes (a count of 2^31 - 1 needs one more for index 0) and
+// refuses more with length_error, not bad_alloc.
+bool Reserve(std::vector<std::uint8_t>& buf, std::size_t bytes) {
+    if (bytes > buf.max_size()) return false;
+    try {
+        buf.reserve(bytes);  // exactly this much, not the doubling of a plain resize
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 // Buf grown to exactly `bytes`, keeping its contents; the new bytes are zero.
-void GrowKeeping(std::vector<std::uint8_t>& buf, std::size_t bytes) {
-    buf.reserve(bytes);  // exactly this much, not the doubling of a plain resize
+bool GrowKeeping(std::vector<std::uint8_t>& buf, std::size_t bytes) {
+    if (!Reserve(buf, bytes)) return false;
     buf.resize(bytes);
+    return true;
 }
 
 // Commits and locks the block of one read or write; when the system has no memory for it, says
-// so on the result line, restores the pointer and returns false.
+// so on the result line and returns false.
 bool TakeBlock(FrmMain& f, io::VirtualBlock& block, std::size_t bytes) {
     const bool allocated = block.allocate(bytes);
     f.CaptureLastError();
     if (!allocated) {
         f.SetResult("Err: alloc mem failed");
-        f.DefaultPointer();
         return false;
     }
     block.lock();
@@ -39,7 +52,7 @@ void FrmMain::cmdRead_Click() {
     const std::int32_t count = *rounded;
     const auto bytes = static_cast<std::size_t>(count);
 
-    Hourglass();
+    const BusyPointer busy(*this);
     SetResultNow("Err=---");
     lblRWcount.setText("");
     toolkit().refresh(lblRWcount);
@@ -54,13 +67,10 @@ void FrmMain::cmdRead_Click() {
     // filled below, by the copy or with zeros, so its bytes are written once, not twice.
     const bool resized = io::SafeUBound(Buf) < count;
     if (resized) {
-        try {
-            std::vector<std::uint8_t>().swap(Buf);
-            Buf.reserve(bytes + 1);
-        } catch (const std::bad_alloc&) {
+        std::vector<std::uint8_t>().swap(Buf);
+        if (!Reserve(Buf, bytes + 1)) {
             // The block was had but Buf cannot hold a copy: nothing is read.
-            SetResult("Err: alloc mem failed");
-            return DefaultPointer();
+            return SetResult("Err: alloc mem failed");
         }
     }
 
@@ -96,7 +106,6 @@ void FrmMain::cmdRead_Click() {
     }
     block.release();
     CaptureLastError();
-    DefaultPointer();
 }
 
 void FrmMain::cmdWrite_Click() {
@@ -105,7 +114,7 @@ void FrmMain::cmdWrite_Click() {
     if (!rounded) return SetResult("WriteFile Err: Count is out of range");
     const std::int32_t count = *rounded;
 
-    Hourglass();
+    const BusyPointer busy(*this);
     SetResultNow("Err=---");
     lblRWcount.setText("");
     toolkit().refresh(lblRWcount);
@@ -113,12 +122,9 @@ void FrmMain::cmdWrite_Click() {
 
     if (io::SafeUBound(Buf) < count) {
         const int answer = toolkit().msgBox("Writing ZEROS! Sure?", "Warning", ui::kYesNoQuestion);
-        if (answer == ui::kIdNo) return DefaultPointer();
-        try {
-            GrowKeeping(Buf, static_cast<std::size_t>(count) + 1);
-        } catch (const std::bad_alloc&) {
-            SetResult("Err: alloc mem failed");
-            return DefaultPointer();
+        if (answer == ui::kIdNo) return;
+        if (!GrowKeeping(Buf, static_cast<std::size_t>(count) + 1)) {
+            return SetResult("Err: alloc mem failed");
         }
         lstHexView.clear();
     }
@@ -144,7 +150,6 @@ void FrmMain::cmdWrite_Click() {
                        std::to_string(dwBytesWritten) + ")");
     block.release();
     CaptureLastError();
-    DefaultPointer();
 }
 
 }  // namespace app

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make googletest libgtest-dev libgmock-dev
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xauth imagemagick
-          xdotool x11-utils)
+          xdotool x11-utils g++-multilib qemu-user)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -12,6 +12,16 @@ if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  # Another installation may be running: wait for it instead of failing. The package lists'
+  # lock has no timeout option, so the update is tried again while it is held.
+  for attempt in $(seq 60); do
+    if out=$($sudo apt-get update -qq 2>&1); then break; fi
+    if ! grep -q 'Could not get lock' <<<"$out" || [ "$attempt" -eq 60 ]; then
+      echo "$out" >&2
+      exit 1
+    fi
+    sleep 10
+  done
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+    "${missing[@]}" >/dev/null
 fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native (address and undefined-behaviour sanitizers),
-# the x86_64 and i686 Windows builds, and the Windows suites under Wine with Xvfb.
+# the native suites again as a 32-bit Linux program under qemu-i386, the x86_64 and i686 Windows
+# builds, and the Windows suites under Wine with Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -9,6 +10,12 @@ jobs=$(nproc)
 echo "== Native build (sanitizers) =="
 cmake --preset native >/dev/null
 cmake --build --preset native -j"$jobs"
+
+# The host cannot run 32-bit x86 programs, nor may 32-bit Wine be installed; qemu-i386 runs
+# this static build, so that the portable code is also tested with a 32-bit size_t.
+echo "== 32-bit Linux build =="
+cmake --preset linux32 >/dev/null
+cmake --build --preset linux32 -j"$jobs"
 
 echo "== Windows builds =="
 for p in win64 win32; do
@@ -51,6 +58,9 @@ run_suite() {
 
 run_suite "native unit and handler tests" build/native/tests/hb_tests
 run_suite "native kernel conformance (simulated machine)" build/native/tests/hb_conformance
+run_suite "32-bit Linux (qemu-i386): unit and handler tests" qemu-i386 build/linux32/tests/hb_tests
+run_suite "32-bit Linux (qemu-i386): kernel conformance (simulated machine)" \
+  qemu-i386 build/linux32/tests/hb_conformance
 
 source scripts/wine-env.sh
 run_under_x() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
