@@ -47,7 +47,10 @@ State::Allocation* allocationHolding(State& s, void* address, std::size_t size, 
     auto it = s.allocations.upper_bound(a);
     if (it == s.allocations.begin()) return nullptr;
     --it;
-    if (a < it->first || a + size > it->first + it->second.size) return nullptr;
+    // Measured from the block's base, so that no size can wrap the end past it.
+    const auto offset = static_cast<std::size_t>(a - it->first);
+    if (a < it->first || offset > it->second.size || size > it->second.size - offset)
+        return nullptr;
     if (base) *base = it->first;
     return &it->second;
 }

@@ -1,6 +1,7 @@
 // The simulated machine's set-up and inspection API, which the handler tests rely on.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 
 #include "sys/SimMachine.h"
@@ -51,6 +52,20 @@ TEST(Sim, AllocLimitRefusesLargerBlocksOnly) {
     m.setAllocLimit(0);
     EXPECT_NE(m.VirtualAlloc(1 << 20, w::MEM_COMMIT, w::PAGE_READWRITE), nullptr);
     EXPECT_EQ(m.liveAllocations(), 2u);
+}
+
+TEST(Sim, LocksAndDecommitsStayInsideTheirBlock) {
+    SimMachine m;
+    auto* p = static_cast<char*>(m.VirtualAlloc(8192, w::MEM_COMMIT, w::PAGE_READWRITE));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(m.VirtualLock(p + 4096, 4096), 1);
+    // Sizes that would wrap the block's end past it on any width.
+    for (std::size_t size :
+         {std::size_t(4097), SIZE_MAX, SIZE_MAX - 4095, std::size_t(-1) / 2 + 1}) {
+        EXPECT_EQ(m.VirtualLock(p + 4096, size), 0) << size;
+        EXPECT_EQ(m.GetLastError(), err::INVALID_ADDRESS) << size;
+        EXPECT_EQ(m.VirtualFree(p + 4096, size, w::MEM_DECOMMIT), 0) << size;
+    }
 }
 
 TEST(Sim, ToStringShowsFilesHandlesAndErrors) {
