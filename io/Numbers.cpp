@@ -167,6 +167,46 @@ double DecimalValue(std::string_view text) {
 }
 }  // namespace
 
+std::optional<double> NumberText(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    std::size_t i = 0;
+    auto skip = [&] {
+        while (i < text.size() && IsBlank(text[i])) ++i;
+    };
+    // Digits of the given kind, blanks between them allowed as ValueOfText allows them.
+    auto digits = [&](bool hex) {
+        std::size_t n = 0;
+        for (skip(); i < text.size(); skip()) {
+            const char c = text[i];
+            if (hex ? HexDigit(c) < 0 : !std::isdigit(static_cast<unsigned char>(c))) break;
+            ++i;
+            ++n;
+        }
+        return n;
+    };
+    if (text.size() >= 2 && text[0] == '0' && text[1] == 'x') {
+        i = 2;
+        if (digits(true) == 0 || i != text.size()) return std::nullopt;
+        return ValueOfText(text);
+    }
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t mantissa = digits(false);
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        mantissa += digits(false);
+    }
+    if (mantissa == 0) return std::nullopt;
+    if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+        ++i;
+        skip();
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        if (digits(false) == 0) return std::nullopt;
+    }
+    if (i != text.size()) return std::nullopt;
+    return ValueOfText(text);
+}
+
 double ValueOfText(std::string_view text) {
     if (text.size() >= 2 && text[0] == '0' && text[1] == 'x') return HexValue(text.substr(2));
     return DecimalValue(text);

@@ -36,6 +36,11 @@ std::string FormatSize(std::int64_t size, std::string_view decimalSeparator = ".
 // reject as out of range, instead of silently losing digits.
 double ValueOfText(std::string_view text);
 
+// The value of a box that must hold a number: blanks at its ends aside, the text is one whole
+// number in ValueOfText's grammar, or nullopt. A slip such as "12abc" or "&H10" would otherwise
+// read as a number all the same (12, 0) and move or write somewhere the user did not mean.
+std::optional<double> NumberText(std::string_view text);
+
 // Rounds to the nearest 32-bit integer, halves to even (as Windows rounds). nullopt when the
 // value lies outside the signed 32-bit range or is not a number.
 std::optional<std::int32_t> RoundToInt32(double value);

@@ -47,7 +47,9 @@ bool TakeBlock(FrmMain& f, io::VirtualBlock& block, std::size_t bytes) {
 }  // namespace
 
 void FrmMain::cmdRead_Click() {
-    const std::optional<std::int32_t> rounded = io::RoundToInt32(io::ValueOfText(txtCount.text()));
+    const std::optional<double> countText = io::NumberText(txtCount.text());
+    if (!countText) return SetResult("ReadFile Err: Count is not a number");
+    const std::optional<std::int32_t> rounded = io::RoundToInt32(*countText);
     if (!rounded || *rounded <= 0) return SetResult("Err: wrong read count");
     const std::int32_t count = *rounded;
     const auto bytes = static_cast<std::size_t>(count);
@@ -109,8 +111,11 @@ void FrmMain::cmdRead_Click() {
 }
 
 void FrmMain::cmdWrite_Click() {
-    // A count beyond 32 bits has no meaning for WriteFile: no call, nothing written.
-    const std::optional<std::int32_t> rounded = io::RoundToInt32(io::ValueOfText(txtCount.text()));
+    // A count that is not a number, or beyond 32 bits, has no meaning for WriteFile: no call,
+    // nothing written.
+    const std::optional<double> countText = io::NumberText(txtCount.text());
+    if (!countText) return SetResult("WriteFile Err: Count is not a number");
+    const std::optional<std::int32_t> rounded = io::RoundToInt32(*countText);
     if (!rounded) return SetResult("WriteFile Err: Count is out of range");
     const std::int32_t count = *rounded;
 
