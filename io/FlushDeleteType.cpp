@@ -1,25 +1,7 @@
 // "FlushFile&Buffers", "&DeleteFile" and "GetFile&Type": one call each.
 #include "app/FrmMain.h"
 #include "io/FileType.h"
-
-namespace io {
-
-std::string FileTypeName(std::int32_t value) {
-    switch (value) {
-        case 0:
-            return "FILE_TYPE_UNKNOWN";
-        case 1:
-            return "FILE_TYPE_DISK";
-        case 2:
-            return "FILE_TYPE_CHAR";
-        case 3:
-            return "FILE_TYPE_PIPE";
-        default:
-            return std::to_string(value);
-    }
-}
-
-}  // namespace io
+#include "sys/Kernel.h"
 
 namespace app {
 
@@ -55,7 +37,7 @@ void FrmMain::cmdGetFileType_Click() {
     k.SetLastError(0);
     const sys::DWORD type = k.GetFileType(hFile);
     CaptureLastError();
-    if (LastDllError != 0 && type == 0)
+    if (LastDllError != 0 && type == sys::w::FILE_TYPE_UNKNOWN)
         SetResult("GetFileType Err=" + ErrorSuffix());
     else
         SetResult("GetFileType res=1   type=" + io::FileTypeName(static_cast<std::int32_t>(type)));

@@ -38,7 +38,7 @@ std::optional<std::int64_t> FrmMain::GetFileSize64(sys::Handle h) {
     sys::DWORD high = 0;
     const sys::DWORD low = k.GetFileSize(h, &high);
     CaptureLastError();
-    if (low == 0xFFFFFFFFu && LastDllError != 0) return std::nullopt;
+    if (low == sys::kInvalidFileSize && LastDllError != 0) return std::nullopt;
     return io::FromLargeInteger(low, static_cast<std::int32_t>(high));
 }
 
@@ -76,7 +76,7 @@ std::optional<std::int64_t> FrmMain::GetDiskLength64(sys::Handle h) {
 
 void FrmMain::RefreshFileSizeLabel() {
     std::optional<std::int64_t> size = GetFileSize64(hFile);
-    if (LastDllError == 87 && OpenedFileName.size() >= 3 &&
+    if (LastDllError == sys::err::INVALID_PARAMETER && OpenedFileName.size() >= 3 &&
         OpenedFileName.compare(1, 2, ":\\") == 0) {
         lblFileSize.setText("err=87 (ERROR_INVALID_PARAMETER)");
         return;

@@ -46,8 +46,4 @@ std::string ErrorSuffix(std::int32_t code) {
     return ErrorText(code) + "  (" + ErrorCodeName(code) + ")";
 }
 
-std::size_t ErrorNameRows() {
-    return std::size(kRows);
-}
-
 }  // namespace report

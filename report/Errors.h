@@ -14,7 +14,5 @@ std::string ErrorCodeName(std::int32_t code);
 std::string ErrorText(std::int32_t code);
 // ErrorText & "  (" & ErrorCodeName & ")"
 std::string ErrorSuffix(std::int32_t code);
-// Number of rows in the name table.
-std::size_t ErrorNameRows();
 
 }  // namespace report

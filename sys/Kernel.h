@@ -22,6 +22,7 @@ using DWORD = std::uint32_t;
 inline constexpr Handle kInvalidHandle = -1;
 inline constexpr DWORD kInvalidSetFilePointer = 0xFFFFFFFFu;
 inline constexpr DWORD kInvalidFileAttributes = 0xFFFFFFFFu;
+inline constexpr DWORD kInvalidFileSize = 0xFFFFFFFFu;
 
 // Win32 constants the program and the simulated machine share (values from the Windows headers).
 namespace w {

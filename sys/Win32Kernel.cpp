@@ -50,7 +50,8 @@ HB_ERR_CONSTANTS(HB_CAPTURE_ERR)
 HB_W_CONSTANTS(HB_CHECK_W)
 HB_ERR_CONSTANTS(HB_CHECK_ERR)
 static_assert(INVALID_SET_FILE_POINTER == sys::kInvalidSetFilePointer &&
-              INVALID_FILE_ATTRIBUTES == sys::kInvalidFileAttributes);
+              INVALID_FILE_ATTRIBUTES == sys::kInvalidFileAttributes &&
+              INVALID_FILE_SIZE == sys::kInvalidFileSize);
 
 namespace sys {
 namespace {

@@ -156,7 +156,13 @@ TEST_F(HandleIo, EveryCallOnTheHandleOfAFailedOpen) {
     ASSERT_EQ(frm.hFile, -1);
     frm.txtCount.setText("512");
     const std::string invalid = "6  (INVALID_HANDLE)";
-    const std::tuple<ui::Control*, std::string, Strings, std::string> rows[] = {
+    struct Row {
+        ui::Control* button;
+        std::string line;
+        Strings paints;  // repainted at once, before the call
+        std::string pos;
+    };
+    const Row rows[] = {
         {&frm.cmdRead, "ReadFile res=0 Err=" + invalid, kResultAndCountPaint, "kept"},
         {&frm.cmdSetFilePointer, "SetFilePointer Err=" + invalid, kResultPaint,
          "Pos: Error 6 (INVALID_HANDLE)"},
@@ -214,8 +220,10 @@ TEST_F(HandleIo, WhatEachClickShowsAndWhichLabelsItRefreshes) {
     const std::string P = "mark pos", S = "mark size", T = "mark tip";
     Params("", "0xC0000000", 1 | 2);
     // What is done, then the result line (not checked when empty) and the labels it leaves.
-    using Step =
-        std::tuple<std::function<void()>, std::string, std::string, std::string, std::string>;
+    struct Step {
+        std::function<void()> act;
+        std::string line, pos, size, tip;
+    };
     const Step steps[] = {
         {[&] { Enter("C:\\x", frm.cmdCreateFile); }, "", "Pos: ---", "Size: ---", ""},
         {[&] { Enter("C:\\t", frm.cmdCreateFile); }, "CreateFile success", "Pos: 0",
@@ -255,7 +263,12 @@ TEST_F(HandleIo, SizeLabelFromEachQuery) {
     const char *read = "0x80000000", *none = "0x0";
     const std::string disk = "0x1326A62000 (82.3 GB)";
     // Name, access, calls made to fail with error, then the size label and its tooltip.
-    using Row = std::tuple<const char*, const char*, Strings, sys::DWORD, std::string, std::string>;
+    struct Row {
+        const char *name, *access;
+        Strings failing;
+        sys::DWORD error;
+        std::string label, tip;
+    };
     const Row rows[] = {
         {"C:\\5g.bin", read, {}, 0, "0x140000000 (5.4 GB)", ""},
         // A directory shows its volume's total: bytes, else whole clusters, else its own size.

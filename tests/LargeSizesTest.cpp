@@ -149,7 +149,12 @@ TEST_F(LargeSizes, DiskAndVolumeSectorsBeyondFourGiB) {
     m.setDeviceBytes("PhysicalDrive0", 5 * gib, "disk 5G");
     m.setDeviceBytes("PhysicalDrive0", mib + 2 * gib, "vol 2G");
     m.setDeviceBytes("PhysicalDrive0", mib + 6 * gib, "vol 6G");
-    const std::tuple<const char*, std::uint64_t, std::string> rows[] = {
+    struct Row {
+        const char* name;
+        std::uint64_t offset;
+        std::string bytes;
+    };
+    const Row rows[] = {
         {"\\\\.\\PhysicalDrive0", 1 * gib, "disk 1G"},
         {"\\\\.\\PhysicalDrive0", 5 * gib, "disk 5G"},
         {"\\\\.\\C:", 2 * gib, "vol 2G"},

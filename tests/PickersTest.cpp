@@ -21,7 +21,12 @@ TEST(PickerItems, TelltaleTextsAndWhatIsReadBackFromThem) {
     const auto& flags = app::FlagsItems();
     ASSERT_EQ(access.size(), 21u);
     ASSERT_EQ(flags.size(), 24u);
-    const std::tuple<std::string, const char*, std::uint32_t> rows[] = {
+    struct Row {
+        std::string item;
+        const char* text;
+        std::uint32_t value;
+    };
+    const Row rows[] = {
         {access[0], "FILE_READ_DATA                 0x0001", 0x1},
         {access[6], "FILE_TRAVERSE                  0x0020", 0x20},
         {access[17], "GENERIC_READ               0x80000000", 0x80000000},
@@ -83,7 +88,13 @@ class Pickers : public HandlerTest {
 };
 
 TEST_F(Pickers, TheBoxChecksEveryItemSharingABitAndOkDropsTheOthers) {
-    const std::tuple<bool, const char*, Names, const char*> rows[] = {
+    struct Row {
+        bool access;  // the access picker, else the flags picker
+        const char* box;
+        Names marks;
+        const char* value;
+    };
+    const Row rows[] = {
         {true, "0x20", {"FILE_EXECUTE", "FILE_TRAVERSE"}, "0x00000020"},
         {true, "0x00000201", {"FILE_READ_DATA"}, "0x00000001"},
         {false, "0x40000080", {"FILE_ATTRIBUTE_NORMAL", "FILE_FLAG_OVERLAPPED"}, "0x40000080"},

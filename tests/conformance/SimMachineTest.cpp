@@ -68,16 +68,4 @@ TEST(Sim, LocksAndDecommitsStayInsideTheirBlock) {
     }
 }
 
-TEST(Sim, ToStringShowsFilesHandlesAndErrors) {
-    SimMachine m;
-    m.addFile("C:\\windows\\notes.txt", "hi\n");
-    m.CreateFileA("C:\\windows\\notes.txt", w::GENERIC_READ, 0, w::OPEN_EXISTING, 0);
-    m.failNext("ReadFile", 38);
-    m.CreateFileA("C:\\missing", w::GENERIC_READ, 0, w::OPEN_EXISTING, 0);
-    const std::string dump = m.toString();
-    for (const char* part : {"C:\\windows\\notes.txt", "\"hi\\x0a\"", "last error 2", "handle 0x",
-                             "next ReadFile fails with 38", "PhysicalDrive0"})
-        EXPECT_NE(dump.find(part), std::string::npos) << part << "\n" << dump;
-}
-
 }  // namespace
