@@ -61,3 +61,63 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace guitest
+
+namespace guitest {
+namespace {
+
+class PickerKeys : public MainWindow {
+  protected:
+    // The height in pixels of the font the window really draws the access names with.
+    int NameFontHeight() {
+        LOGFONTA lf{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(item("lblAccessName"), WM_GETFONT, 0, 0)),
+                   sizeof lf, &lf);
+        return lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+    }
+};
+
+TEST_F(PickerKeys, EscapeAndTheCloseBoxCancelAndTheDialogKeepsItsMarks) {
+    type("txtAccess", "0x00000000");
+    for (bool closeBox : {false, true}) {
+        pressDuringModal("cmdAccess", "dwDesiredAccess", [&](HWND dlg) {
+            HWND list = FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr);
+            ListView_SetCheckState(list, 17, TRUE);  // GENERIC_READ
+            if (closeBox) {
+                SendMessageA(dlg, WM_CLOSE, 0, 0);
+            } else {
+                SetFocus(list);
+                key(VK_ESCAPE);
+            }
+        });
+        EXPECT_EQ(text("txtAccess"), "0x00000000") << (closeBox ? "close box" : "Escape");
+    }
+    // Hidden, not destroyed: the mark is still there, and OK takes it.
+    pressDuringModal("cmdAccess", "dwDesiredAccess", [](HWND dlg) {
+        HWND list = FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr);
+        EXPECT_TRUE(ListView_GetCheckState(list, 17));
+        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "OK"), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(text("txtAccess"), "0x80000000");
+}
+
+TEST_F(PickerKeys, LongAccessNamesShrinkTheFontByRealMeasurement) {
+    type("txtAccess", "0x00000000");
+    pressDuringModal("cmdAccess", "dwDesiredAccess", [](HWND dlg) {
+        ListView_SetCheckState(FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr), 17, TRUE);
+        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "OK"), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(frm->lblAccessName.font().size, 8.25);
+    const int normal = NameFontHeight();
+    // Every name: too long even at 5 pt, which is as small as it goes.
+    pressDuringModal("cmdAccess", "dwDesiredAccess", [](HWND dlg) {
+        HWND list = FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr);
+        for (int i = 0; i < ListView_GetItemCount(list); ++i) ListView_SetCheckState(list, i, TRUE);
+        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "OK"), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(frm->lblAccessName.font().size, 5.0);
+    EXPECT_LT(NameFontHeight(), normal);
+    Screenshot(hwnd, "access-names-5pt");
+}
+
+}  // namespace
+}  // namespace guitest
