@@ -73,6 +73,7 @@ FrmMain::FrmMain(ui::Toolkit& toolkit, sys::Kernel& kernel, std::string commandL
     lblAbout.setText("Handlebench " HB_VERSION);
     wireEvents();
     bindRequests();
+    bindPathQueries();
     Form_Initialize();
 }
 
@@ -92,6 +93,8 @@ void FrmMain::wireEvents() {
     cmdFlush.onClick = [this] { cmdFlush_Click(); };
     cmdDelete.onClick = [this] { cmdDelete_Click(); };
     cmdGetFileType.onClick = [this] { cmdGetFileType_Click(); };
+    ctl("cmdSetDiskAttributes").onClick = [this] { cmdSetDiskAttributes_Click(); };
+    ctl("cmdVolSetGptAttr").onClick = [this] { cmdVolSetGptAttr_Click(); };
 }
 
 void FrmMain::Form_Load() {

@@ -19,6 +19,11 @@ class FrmFlagsAndAttributes;
 }  // namespace app
 namespace devctl {
 struct Request;
+struct Reply;
+struct OutBuffer;
+}  // namespace devctl
+namespace pathq {
+struct Query;
 }
 namespace app {
 
@@ -110,6 +115,16 @@ class FrmMain : public ui::Form {
     // One request on hFile with its row's buffers (or `input` in place of the row's input);
     // writes the success or failure line and says which it was.
     bool RunRequest(const devctl::Request& request, std::span<const std::uint8_t> input = {});
+    // The same without the success line: the answer, or nullopt after the failure line.
+    std::optional<devctl::Reply> SendRequest(const devctl::Request& request,
+                                             std::span<const std::uint8_t> input,
+                                             devctl::OutBuffer& out);
+    void cmdSetDiskAttributes_Click();
+    void cmdVolSetGptAttr_Click();
+
+    // --- Path queries (pathq/) ----------------------------------------------------------------
+    // One query on the text of cboFileName with its row's outputs; writes its line.
+    void RunPathQuery(const pathq::Query& query);
 
     // --- Result line (report/) ----------------------------------------------------------------
     // Capture the last error of the call just made. Call it on the line after the call.
@@ -130,6 +145,7 @@ class FrmMain : public ui::Form {
   private:
     void wireEvents();
     void bindRequests();
+    void bindPathQueries();
     std::string commandLine_;
 };
 

@@ -2,7 +2,9 @@
 // Each row's formatter builds its whole success line; the runner adds nothing to it.
 #include "devctl/Requests.h"
 
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "io/Numbers.h"
 
@@ -41,6 +43,9 @@ struct Geometry {
 
 void QueryStandardDeviceProperty(std::span<std::uint8_t>) {
     // PropertyId 0 (StorageDeviceProperty), QueryType 0 (PropertyStandardQuery): all zero.
+}
+void VersionIsItsSize(std::span<std::uint8_t> out) {
+    L::Put<std::uint32_t>(out, L::GET_DISK_ATTRIBUTES::Version, L::GET_DISK_ATTRIBUTES::kSize);
 }
 void DescriptorHeadOnly(std::span<std::uint8_t> out) {
     L::Put<std::uint32_t>(out, L::STORAGE_DEVICE_DESCRIPTOR::Size,
@@ -156,6 +161,21 @@ constexpr Request kRequests[] = {
          }
          return line;
      }, 0, nullptr, kExtentsBuffer},
+
+    // Disk and GPT attributes; the changes that follow their dialogs are below.
+    {"cmdGetDiskAttributes", -1, L::IOCTL_DISK_GET_DISK_ATTRIBUTES, "GetDiskAttributes res=0  Err=",
+     [](const Reply& r) {
+         // Only the low 32 bits are shown.
+         const auto low = static_cast<std::int32_t>(r.U64(L::GET_DISK_ATTRIBUTES::Attributes));
+         return "GetDiskAttributes res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  Attr=0x" +
+                io::HexPad(low, 0);
+     }, 0, nullptr, L::GET_DISK_ATTRIBUTES::kSize, VersionIsItsSize},
+    {"cmdVolGetGptAttr", -1, L::IOCTL_VOLUME_GET_GPT_ATTRIBUTES, "GetGptAttr res=0  Err=",
+     [](const Reply& r) {
+         const auto word = static_cast<std::int64_t>(
+             r.U64(L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION::GptAttributes));
+         return "res=" + Res(r) + "  attr=0x" + io::Hex64(word, 16);
+     }, 0, nullptr, L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION::kSize},
 };
 // clang-format on
 
@@ -170,6 +190,29 @@ static_assert(BuffersFit(), "the runner's buffers hold every request");
 
 std::span<const Request> Requests() {
     return kRequests;
+}
+
+const Request kSetDiskAttributes = {
+    "cmdSetDiskAttributes", -1, L::IOCTL_DISK_SET_DISK_ATTRIBUTES, "SetDiskAttributes res=0  Err=",
+    [](const Reply& r) { return "SetDiskAttributes res=" + Res(r); },
+    L::SET_DISK_ATTRIBUTES::kSize};
+
+const Request kSetGptAttributes = {
+    "cmdVolSetGptAttr", -1, L::IOCTL_VOLUME_SET_GPT_ATTRIBUTES, "SetGptAttr res=0  Err=",
+    [](const Reply& r) { return "res=" + Res(r); },
+    L::VOLUME_SET_GPT_ATTRIBUTES_INFORMATION::kSize};
+
+namespace {
+const Request& RowOf(const char* button) {
+    for (const Request& r : kRequests)
+        if (std::string_view(r.button) == button) return r;
+    throw std::logic_error(std::string("no request row for ") + button);
+}
+}  // namespace
+
+const Request& GetGptAttributesRow() {
+    static const Request& row = RowOf("cmdVolGetGptAttr");
+    return row;
 }
 
 std::string BusTypeName(const std::int32_t& busType) {

@@ -35,6 +35,11 @@ struct Reply {
 inline constexpr std::size_t kMaxOutSize = 2432;
 inline constexpr std::size_t kMaxInSize = 268;
 
+// The output area of one request, aligned as the structures want it.
+struct OutBuffer {
+    alignas(8) std::uint8_t bytes[kMaxOutSize];
+};
+
 struct Request {
     const char* button;  // control name of the main window
     int index;           // control-array index, -1 outside an array
@@ -51,6 +56,12 @@ struct Request {
 
 // Every request button of the main window.
 std::span<const Request> Requests();
+
+// The change requests that follow a dialog: sent with the dialog's bytes, bound to no button.
+extern const Request kSetDiskAttributes;
+extern const Request kSetGptAttributes;
+// The read that precedes the GPT dialog: the row of "Vol Get GPT Attr".
+const Request& GetGptAttributesRow();
 
 // The name of a STORAGE_BUS_TYPE value, or the value in signed decimal when it has none.
 std::string BusTypeName(const std::int32_t& busType);

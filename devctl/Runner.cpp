@@ -15,36 +15,42 @@ void FrmMain::bindRequests() {
         ctl(r.button, r.index).onClick = [this, &r] { RunRequest(r); };
 }
 
-bool FrmMain::RunRequest(const devctl::Request& r, std::span<const std::uint8_t> input) {
-    std::optional<BusyPointer> busy;
-    if (r.hourglass) busy.emplace(*this);
-
+std::optional<devctl::Reply> FrmMain::SendRequest(const devctl::Request& r,
+                                                   std::span<const std::uint8_t> input,
+                                                   devctl::OutBuffer& out) {
     alignas(8) std::uint8_t in[devctl::kMaxInSize] = {};
-    alignas(8) std::uint8_t out[devctl::kMaxOutSize] = {};
     std::span<const std::uint8_t> sent = input;
     if (sent.empty() && r.inSize) {
         if (r.fillIn) r.fillIn(std::span(in, r.inSize));
         sent = std::span(in, r.inSize);
     }
-    if (r.prepareOut) r.prepareOut(std::span(out, r.outSize));
+    std::fill(std::begin(out.bytes), std::end(out.bytes), std::uint8_t{0});
+    if (r.prepareOut) r.prepareOut(std::span(out.bytes, r.outSize));
 
     sys::DWORD bytesReturned = 0;
-    const sys::BOOL res = k.DeviceIoControl(hFile, r.code, sent.empty() ? nullptr : sent.data(),
-                                            static_cast<sys::DWORD>(sent.size()),
-                                            r.outSize ? out : nullptr, r.outSize, &bytesReturned);
+    const sys::BOOL res = k.DeviceIoControl(
+        hFile, r.code, sent.empty() ? nullptr : sent.data(), static_cast<sys::DWORD>(sent.size()),
+        r.outSize ? out.bytes : nullptr, r.outSize, &bytesReturned);
     CaptureLastError();
 
     const bool ok = r.successOnlyWhenOne ? res == 1 : res != 0;
     if (!ok) {
         SetResult(r.failurePrefix + ErrorSuffix());
-        return false;
+        return std::nullopt;
     }
     // A count beyond the buffer is shown as it came but never read past the buffer.
-    devctl::Reply reply{
-        res, bytesReturned,
-        std::span<const std::uint8_t>(out, std::min<std::size_t>(r.outSize, bytesReturned))};
-    SetResult(r.successLine(reply));
-    return true;
+    return devctl::Reply{res, bytesReturned,
+                         std::span<const std::uint8_t>(
+                             out.bytes, std::min<std::size_t>(r.outSize, bytesReturned))};
+}
+
+bool FrmMain::RunRequest(const devctl::Request& r, std::span<const std::uint8_t> input) {
+    std::optional<BusyPointer> busy;
+    if (r.hourglass) busy.emplace(*this);
+    devctl::OutBuffer out;
+    const std::optional<devctl::Reply> reply = SendRequest(r, input, out);
+    if (reply) SetResult(r.successLine(*reply));
+    return reply.has_value();
 }
 
 }  // namespace app

@@ -63,7 +63,8 @@ inline constexpr DWORD SUCCESS = 0, INVALID_FUNCTION = 1, FILE_NOT_FOUND = 2, PA
                        DIR_NOT_ROOT = 144, ALREADY_EXISTS = 183, MORE_DATA = 234,
                        NOT_A_REPARSE_POINT = 4390, DIRECTORY = 267, UNRECOGNIZED_VOLUME = 1005,
                        BAD_NETPATH = 53, FILENAME_EXCED_RANGE = 206, INVALID_ADDRESS = 487,
-                       NOACCESS = 998, WRITE_PROTECT = 19, NOT_LOCKED = 158;
+                       NOACCESS = 998, WRITE_PROTECT = 19, NOT_LOCKED = 158,
+                       OPERATION_ABORTED = 995;
 }  // namespace err
 
 class Kernel {

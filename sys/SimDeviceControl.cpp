@@ -11,9 +11,9 @@ namespace {
 
 namespace L = sys::ioctl;
 
-constexpr DWORD kFileDeviceDisk = 7;  // FILE_DEVICE_DISK
-constexpr DWORD kVolumeIsDirty = 1;   // VOLUME_IS_DIRTY
-constexpr std::uint64_t kSector = 512;
+constexpr DWORD kFileDeviceDisk = 7;          // FILE_DEVICE_DISK
+constexpr DWORD kVolumeIsDirty = 1;           // VOLUME_IS_DIRTY
+constexpr std::uint64_t kDiskReadOnly = 0x2;  // DISK_ATTRIBUTE_READ_ONLY
 
 // What a storage request acts on: the disk itself, or the disk under a volume.
 struct DiskTarget {
@@ -124,9 +124,22 @@ DWORD getDriveGeometryEx(ControlCall& c) {
     if (DWORD e = needOut(c, L::DISK_GEOMETRY_EX::kSize)) return e;
     putGeometry(outBytes(c), L::DISK_GEOMETRY_EX::Geometry, t.disk->geometry);
     L::Put<std::uint64_t>(outBytes(c), L::DISK_GEOMETRY_EX::DiskSize, t.disk->size);
-    // The partition and detection information that follows stays zero (an unpartitioned
-    // disk, no detection data): eight bytes of it when there is room.
-    c.returned = DWORD(std::min<std::size_t>(c.outSize, L::DISK_GEOMETRY_EX::kSize + 8));
+    // Then DISK_PARTITION_INFO (24 bytes) and DISK_DETECTION_INFO (56), each led by its size
+    // and returned only when it fits whole. The disk's partitioning is its volume's (none: raw);
+    // no signature or disk id, and no firmware detection data.
+    constexpr std::size_t kPartition = L::DISK_GEOMETRY_EX::Data, kDetection = kPartition + 24,
+                          kEnd = kDetection + 56;
+    c.returned = DWORD(L::DISK_GEOMETRY_EX::kSize);
+    if (c.outSize >= kDetection) {
+        const Volume* v = mediumOf(c.s, t);
+        L::Put<DWORD>(outBytes(c), kPartition, DWORD(kDetection - kPartition));
+        L::Put<DWORD>(outBytes(c), kPartition + 4, !v ? 2 : v->gpt ? 1 : 0);  // PARTITION_STYLE
+        c.returned = DWORD(kDetection);
+    }
+    if (c.outSize >= kEnd) {
+        L::Put<DWORD>(outBytes(c), kDetection, DWORD(kEnd - kDetection));
+        c.returned = DWORD(kEnd);
+    }
     return err::SUCCESS;
 }
 
@@ -189,7 +202,8 @@ DWORD queryProperty(ControlCall& c) {
     std::uint8_t head[D::kSize] = {};
     L::Put<DWORD>(head, D::Version, D::kSize);
     L::Put<DWORD>(head, D::Size, D::kSize);
-    L::Put<std::uint8_t>(head, D::DeviceType, std::uint8_t(kFileDeviceDisk));
+    // The SCSI peripheral type: 0, a direct-access device (Wine puts FILE_DEVICE_DISK here).
+    L::Put<std::uint8_t>(head, D::DeviceType, 0);
     L::Put<std::uint8_t>(head, D::RemovableMedia, t.disk->removable ? 1 : 0);
     L::Put<std::int32_t>(head, D::BusType, t.disk->busType);
     c.returned = std::min<DWORD>(c.outSize, D::kSize);
@@ -238,7 +252,7 @@ DWORD checkVerify(ControlCall& c) {
 DWORD isWritable(ControlCall& c) {
     DiskTarget t = mediumTarget(c);
     if (t.error) return t.error;
-    return t.disk->readOnly ? err::WRITE_PROTECT : err::SUCCESS;
+    return t.disk->attributes & kDiskReadOnly ? err::WRITE_PROTECT : err::SUCCESS;
 }
 
 // --- Volume state ---------------------------------------------------------------------------
@@ -310,6 +324,74 @@ DWORD setOnline(ControlCall& c, bool online) {
     return err::SUCCESS;
 }
 
+// --- Disk and GPT attributes -----------------------------------------------------------------
+
+std::span<const std::uint8_t> inBytes(ControlCall& c) {
+    return {static_cast<const std::uint8_t*>(c.in), c.in ? c.inSize : 0};
+}
+
+DWORD getDiskAttributes(ControlCall& c) {
+    DiskTarget t = diskTarget(c);
+    if (t.error) return t.error;
+    using G = L::GET_DISK_ATTRIBUTES;
+    if (DWORD e = needOut(c, G::kSize)) return e;
+    L::Put<DWORD>(outBytes(c), G::Version, G::kSize);
+    L::Put<std::uint64_t>(outBytes(c), G::Attributes, t.disk->attributes);
+    c.returned = G::kSize;
+    return err::SUCCESS;
+}
+
+DWORD setDiskAttributes(ControlCall& c) {
+    DiskTarget t = diskTarget(c);
+    if (t.error) return t.error;
+    using S = L::SET_DISK_ATTRIBUTES;
+    const auto in = inBytes(c);
+    // The structure must come whole, of its own version, with its reserved bytes zero.
+    if (in.size() < S::kSize || L::Get<DWORD>(in, S::Version) != S::kSize)
+        return err::INVALID_PARAMETER;
+    for (std::size_t i = S::Reserved1; i < S::Attributes; ++i)
+        if (in[i]) return err::INVALID_PARAMETER;
+    for (std::size_t i = S::Reserved2; i < S::kSize; ++i)
+        if (in[i]) return err::INVALID_PARAMETER;
+    // Only the bits in the mask change.
+    const std::uint64_t mask = L::Get<std::uint64_t>(in, S::AttributesMask);
+    const std::uint64_t wanted = L::Get<std::uint64_t>(in, S::Attributes);
+    t.disk->attributes = (t.disk->attributes & ~mask) | (wanted & mask);
+    t.disk->attributesPersist = L::Get<std::uint8_t>(in, S::Persist) != 0;
+    return err::SUCCESS;
+}
+
+// A GPT partition's volume; an MBR partition has no attribute word.
+DWORD gptTarget(ControlCall& c, Volume*& v) {
+    if (DWORD e = volumeTarget(c, v)) return e;
+    return v->gpt ? err::SUCCESS : err::INVALID_FUNCTION;
+}
+
+DWORD getGptAttributes(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = gptTarget(c, v)) return e;
+    using G = L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION;
+    if (DWORD e = needOut(c, G::kSize)) return e;
+    L::Put<std::uint64_t>(outBytes(c), G::GptAttributes, v->gptAttributes);
+    c.returned = G::kSize;
+    return err::SUCCESS;
+}
+
+DWORD setGptAttributes(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = gptTarget(c, v)) return e;
+    using S = L::VOLUME_SET_GPT_ATTRIBUTES_INFORMATION;
+    const auto in = inBytes(c);
+    if (in.size() < S::kSize) return err::INVALID_PARAMETER;
+    if (L::Get<std::uint8_t>(in, S::RevertOnClose) && !c.open.revertGpt) {
+        c.open.revertGpt = true;
+        c.open.gptBefore = v->gptAttributes;
+    }
+    v->gptAttributes = L::Get<std::uint64_t>(in, S::GptAttributes);
+    v->gptAppliedToAll = L::Get<std::uint8_t>(in, S::ApplyToAllConnectedVolumes) != 0;
+    return err::SUCCESS;
+}
+
 struct Row {
     DWORD code;
     ControlHandler handler;
@@ -334,6 +416,10 @@ constexpr Row kControls[] = {
     {L::FSCTL_IS_VOLUME_MOUNTED, isMounted},
     {L::FSCTL_MARK_VOLUME_DIRTY, markDirty},
     {L::FSCTL_IS_VOLUME_DIRTY, isDirty},
+    {L::IOCTL_DISK_GET_DISK_ATTRIBUTES, getDiskAttributes},
+    {L::IOCTL_DISK_SET_DISK_ATTRIBUTES, setDiskAttributes},
+    {L::IOCTL_VOLUME_GET_GPT_ATTRIBUTES, getGptAttributes},
+    {L::IOCTL_VOLUME_SET_GPT_ATTRIBUTES, setGptAttributes},
     {L::IOCTL_VOLUME_ONLINE, [](ControlCall& c) { return setOnline(c, true); }},
     {L::IOCTL_VOLUME_OFFLINE, [](ControlCall& c) { return setOnline(c, false); }},
 };

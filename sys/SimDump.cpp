@@ -52,8 +52,9 @@ std::string SimMachine::toString() const {
             continue;
         }
         o << ", " << v.fileSystem << ", label \"" << v.label << "\", serial 0x" << std::hex
-          << v.serial << std::dec << ", " << v.freeBytes << " of " << v.totalBytes
-          << " bytes free\n";
+          << v.serial << std::dec << ", " << v.freeBytes << " of " << v.totalBytes << " bytes free";
+        if (v.callerQuota != UINT64_MAX) o << ", " << v.callerQuota << " of them the caller's";
+        o << '\n';
         dumpTree(o, *v.root, std::string(1, letter) + ":");
     }
     for (const auto& [key, d] : s.devices) {

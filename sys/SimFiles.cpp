@@ -238,6 +238,7 @@ BOOL SimMachine::CloseHandle(Handle h) {
     s.handles.erase(it);
     for (auto& [letter, v] : s.volumes)
         if (v.lockedBy == h) v.lockedBy = 0;
+    if (o.revertGpt) s.volume(o.drive)->gptAttributes = o.gptBefore;
     s.freeHandles.push_back(h);
     if (o.node) {
         if (o.deleteOnClose) o.node->deletePending = true;

@@ -73,6 +73,7 @@ std::uint64_t SparseData::storedBytes() const {
 // The other half of failNext: every Kernel call passes here first.
 bool failing(State& s, const char* call) {
     s.calls.emplace_back(call);
+    if (blockedAndCancelled(s, call)) return true;
     auto it = s.pendingFailures.find(call);
     if (it == s.pendingFailures.end()) return false;
     s.lastError = it->second;
@@ -195,6 +196,9 @@ bool SimMachine::exists(const std::string& path) const {
 std::string SimMachine::fileContents(const std::string& path) const {
     Node* n = lookupForSetUp(*s_, path);
     if (!n || n->directory) return {};
+    // A 32-bit host cannot hold every file the machine can: refuse rather than cut it short.
+    if (n->size > std::string().max_size())
+        throw std::length_error("SimMachine::fileContents: file too large for this host");
     std::string out(std::size_t(n->size), '\0');
     n->data.read(0, out.data(), out.size());
     return out;
@@ -312,7 +316,44 @@ void SimMachine::setDiskIdentity(const std::string& disk, DWORD deviceNumber, st
 }
 
 void SimMachine::setDiskReadOnly(const std::string& disk, bool readOnly) {
-    diskNamed(*s_, disk).readOnly = readOnly;
+    std::uint64_t& a = diskNamed(*s_, disk).attributes;
+    a = readOnly ? (a | 2) : (a & ~std::uint64_t(2));
+}
+
+void SimMachine::setDiskAttributes(const std::string& disk, std::uint64_t attributes) {
+    diskNamed(*s_, disk).attributes = attributes;
+}
+
+std::uint64_t SimMachine::diskAttributes(const std::string& disk) const {
+    return diskNamed(*s_, disk).attributes;
+}
+
+bool SimMachine::diskAttributesPersist(const std::string& disk) const {
+    return diskNamed(*s_, disk).attributesPersist;
+}
+
+namespace {
+
+Volume& volumeLettered(State& s, char letter) {
+    Volume* v = s.volume(letter);
+    if (!v) throw std::invalid_argument("SimMachine: no such drive");
+    return *v;
+}
+
+}  // namespace
+
+void SimMachine::setVolumeGpt(char letter, bool gpt, std::uint64_t attributes) {
+    Volume& v = volumeLettered(*s_, letter);
+    v.gpt = gpt;
+    v.gptAttributes = attributes;
+}
+
+std::uint64_t SimMachine::gptAttributes(char letter) const {
+    return volumeLettered(*s_, letter).gptAttributes;
+}
+
+bool SimMachine::gptAppliedToAll(char letter) const {
+    return volumeLettered(*s_, letter).gptAppliedToAll;
 }
 
 void SimMachine::setVolumeExtents(char letter, const std::vector<Extent>& extents) {

@@ -35,6 +35,16 @@ class SimMachine : public Kernel {
     // Make the next call of the named Kernel method (e.g. "ReadFile") fail with this error:
     // it returns its failure value, changes nothing, and sets the last error.
     void failNext(const std::string& call, DWORD error);
+    // Make the next call of the named Kernel method block, as a read of a pipe with no data or
+    // a request a driver holds does, on whatever thread made it, until releaseBlocked() lets it
+    // go on or cancelBlocked() ends it: it then fails with OPERATION_ABORTED and changes
+    // nothing, as a call cancelled with CancelSynchronousIo does.
+    void blockNext(const std::string& call);
+    // True once a call blocks, waiting up to `milliseconds` for one to get there.
+    bool waitUntilBlocked(int milliseconds = 10000);
+    // Each is false when no call was blocked (CancelSynchronousIo then fails with NOT_FOUND).
+    bool releaseBlocked();
+    bool cancelBlocked();
     // Make every VirtualAlloc above this many bytes fail with NOT_ENOUGH_MEMORY (0 = no limit).
     void setAllocLimit(std::size_t bytes);
     // A removable drive (a 1.44 MB FAT floppy when media is in). Without media its paths and
@@ -43,6 +53,17 @@ class SimMachine : public Kernel {
     void setMediaPresent(char letter, bool present);
     void setVolumeSpace(char letter, std::uint64_t totalBytes, std::uint64_t freeBytes);
     void setVolumeLabel(char letter, const std::string& label, DWORD serial);
+    // A drive of another kind, empty when withMedia is false: DRIVE_FIXED (NTFS on a disk of
+    // its own), DRIVE_REMOTE (a share), DRIVE_CDROM (CDFS, 2048-byte sectors, full),
+    // DRIVE_RAMDISK (FAT32); DRIVE_REMOVABLE is addRemovableDrive.
+    void addDrive(char letter, DWORD driveType, bool withMedia = true);
+    // The code GetDriveTypeA reports for the drive, any value (7 has no name).
+    void setDriveType(char letter, DWORD driveType);
+    // A user quota: the caller may use this many more bytes of the volume's free space.
+    void setCallerQuota(char letter, std::uint64_t bytes);
+    // The attribute word as stored; DIRECTORY is implied for directories, and NORMAL is kept
+    // only alone, as Windows keeps it.
+    void setAttributes(const std::string& path, DWORD attributes);
     // `\\.\pipe\<name>`: what is written to it is read back.
     void addNamedPipe(const std::string& name);
     // Raw bytes of a disk's image, e.g. "PhysicalDrive0", as sector reads return them.
@@ -60,7 +81,14 @@ class SimMachine : public Kernel {
     void setDiskSize(const std::string& disk, std::uint64_t bytes);
     void setDiskIdentity(const std::string& disk, DWORD deviceNumber, std::int32_t busType,
                          bool removable);
-    void setDiskReadOnly(const std::string& disk, bool readOnly);
+    void setDiskReadOnly(const std::string& disk, bool readOnly);  // DISK_ATTRIBUTE_READ_ONLY
+    void setDiskAttributes(const std::string& disk, std::uint64_t attributes);
+    std::uint64_t diskAttributes(const std::string& disk) const;
+    bool diskAttributesPersist(const std::string& disk) const;  // of the last change
+    // A volume's partition: GPT with this attribute word, or MBR (no word).
+    void setVolumeGpt(char letter, bool gpt, std::uint64_t attributes = 0);
+    std::uint64_t gptAttributes(char letter) const;
+    bool gptAppliedToAll(char letter) const;  // the last change asked for every volume
     // Where a volume lies; the first extent names the disk it is on.
     void setVolumeExtents(char letter, const std::vector<Extent>& extents);
     // The next request with this code, on any open handle, answers as given instead: `bytes`

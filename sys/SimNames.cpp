@@ -28,8 +28,11 @@ bool isDosDeviceName(const std::string& part, std::string& key) {
 std::string underCurrentDir(const State& s, char drive, const std::string& relative) {
     std::string full = "\\";
     full += currentDirOf(s, drive);
-    full += '\\';
-    full += relative;
+    // "C:" alone names the current directory itself, without a trailing backslash.
+    if (!relative.empty()) {
+        full += '\\';
+        full += relative;
+    }
     return full;
 }
 

@@ -2,9 +2,11 @@
 // the set-up and the device-control table). Nothing outside sys/Sim*.cpp includes this.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -58,7 +60,9 @@ struct Device {
     std::uint64_t size = 0;  // bytes; real disks hold more than their geometry describes
     DWORD deviceNumber = 0;
     std::int32_t busType = 17;  // NVMe
-    bool removable = false, readOnly = false;
+    bool removable = false;
+    std::uint64_t attributes = 0;    // DISK_ATTRIBUTE_OFFLINE 0x1, DISK_ATTRIBUTE_READ_ONLY 0x2
+    bool attributesPersist = false;  // the last change was to outlive a restart
     DWORD mediaChanges = 0;
 };
 
@@ -79,6 +83,7 @@ struct Volume {
     DWORD maxComponentLength = 255;
     DWORD sectorsPerCluster = 8, bytesPerSector = 512;
     std::uint64_t totalBytes = 0, freeBytes = 0;
+    std::uint64_t callerQuota = UINT64_MAX;  // what a user quota still allows the caller
     std::string disk;  // upper-cased device key of the disk it lives on, "" for none
     std::uint64_t diskOffset = 0, length = 0;
     std::shared_ptr<Node> root;
@@ -87,6 +92,9 @@ struct Volume {
     std::vector<Extent> extraExtents;  // beyond the first (disk, diskOffset, length)
     Handle lockedBy = 0;               // the handle holding the lock, 0 for none
     bool mounted = true, online = true, dirty = false;
+    bool gpt = true;  // a GPT partition; false for MBR, which has no attribute word
+    std::uint64_t gptAttributes = 0;
+    bool gptAppliedToAll = false;  // the last change asked for every connected volume
 };
 
 struct Open {
@@ -102,6 +110,8 @@ struct Open {
     std::uint64_t position = 0;
     bool deleteOnClose = false;
     bool dismounted = false;  // its volume was dismounted under it: I/O fails with NOT_READY
+    bool revertGpt = false;   // a GPT change through it is undone when it closes
+    std::uint64_t gptBefore = 0;
 };
 
 struct State;
@@ -122,8 +132,31 @@ using ControlHandler = DWORD (*)(ControlCall&);
 // The handler for a control code, or nullptr when the machine does not know the code.
 ControlHandler findControl(DWORD code);
 
+// The last error as Windows keeps it: one per thread, so that a call made on a worker thread
+// leaves the caller's as it was. Reads and writes like the DWORD it stands for.
+class ThreadErrors {
+  public:
+    ThreadErrors& operator=(DWORD code);
+    operator DWORD() const;
+
+  private:
+    mutable std::mutex m_;
+    std::map<std::uint64_t, DWORD> codes_;  // by thread, numbered never to be reused
+};
+
+// A call kept waiting until the test lets it go on or cancels it (SimMachine::blockNext).
+struct Blocking {
+    enum class End { None, Release, Cancel };
+    std::mutex m;
+    std::condition_variable cv;
+    std::string armed;     // the next call of this name blocks; "" for none
+    bool waiting = false;  // a call blocks now
+    End end = End::None;
+};
+
 struct State {
-    DWORD lastError = 0;
+    ThreadErrors lastError;
+    Blocking blocking;
     std::map<char, Volume> volumes;
     std::map<std::string, Device> devices;  // key: upper-cased name after `\\.\`
     char currentDrive = 'C';
@@ -188,6 +221,9 @@ void copyText(const std::string& text, char* buffer, DWORD size);
 
 // Logs the call; true when an injected failure applies, with the last error already set.
 bool failing(State& s, const char* call);
+// Blocks the call when it is the armed one (SimThreads.cpp); true when it was cancelled, with
+// the last error already set.
+bool blockedAndCancelled(State& s, const char* call);
 
 // A call's failure path: sets the last error and gives the call's failure value.
 template <class R>

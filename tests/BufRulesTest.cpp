@@ -14,12 +14,6 @@ namespace {
 
 class BufRules : public HandlerTest {
   protected:
-    void Open(const std::string& name, const std::string& access = "0xC0000000") {
-        Params(name, access, 1 | 2);
-        frm.cmdCreateFile.click();
-        ASSERT_EQ(Result(), "CreateFile success") << name;
-        m.clearCalls();
-    }
     void Read(const std::string& count) {
         frm.txtCount.setText(count);
         frm.cmdRead.click();

@@ -60,13 +60,6 @@ TEST(RequestLayouts, BusTypeNamesAndUnnamedValues) {
 
 class DeviceControl : public HandlerTest {
   protected:
-    void Open(const std::string& name, const std::string& access = "0xC0000000") {
-        Params(name, access, 1 | 2);
-        frm.cmdCreateFile.click();
-        ASSERT_EQ(Result(), "CreateFile success") << name << "\n" << m.toString();
-        m.clearCalls();
-        tk.pointerHistory.clear();
-    }
     ui::Control& Button(const char* name, int index = -1) { return frm.ctl(name, index); }
     std::string Press(const char* name, int index = -1) {
         Button(name, index).click();
@@ -114,6 +107,9 @@ const Row kRows[] = {
     {"cmdGetDiskExtents", -1,
      "res=1 dwBytesRet=32  NumOfExtents=1 ext0.dn=0 ext0.st=1048576 ext0.len=82251751424",
      "GetDiskExtents res=0  Err=6  (INVALID_HANDLE)"},
+    {"cmdGetDiskAttributes", -1, "GetDiskAttributes res=1 dwBytesRet=16  Attr=0x0",
+     "GetDiskAttributes res=0  Err=6  (INVALID_HANDLE)"},
+    {"cmdVolGetGptAttr", -1, "res=1  attr=0x0000000000000000", "GetGptAttr res=0  Err=6  (INVALID_HANDLE)"},
     // Those that change the volume, in an order that leaves each next one possible.
     {"cmdMarkDirty", -1, "MarkDirty res=1 dwBytesRet=0", "MarkDirty res=0  Err=6  (INVALID_HANDLE)"},
     {"cmdOnOffline", 1, "Offline res=1 dwBytesRet=0", "Offline res=0  Err=6  (INVALID_HANDLE)"},

@@ -27,6 +27,15 @@ class HandlerTest : public ::testing::Test {
         frm.txtFlagsAndAttibutes.setText(flags);
     }
 
+    // Opens sharing reading and writing, OPEN_EXISTING; the call log starts after it.
+    void Open(const std::string& name, const std::string& access = "0xC0000000") {
+        Params(name, access, 1 | 2);
+        frm.cmdCreateFile.click();
+        ASSERT_EQ(Result(), "CreateFile success") << name << "\n" << m.toString();
+        m.clearCalls();
+        tk.pointerHistory.clear();
+    }
+
     std::string Result() const { return frm.lblResult.text(); }
 
     int Count(const std::string& call) const {
