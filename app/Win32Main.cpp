@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/FrmMain.h"
 #include "sys/Kernel.h"
+#include "sys/WaitingKernel.h"
 #include "ui/Win32Toolkit.h"
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,8 +44,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitCommonControlsEx(&icc);
 
     ui::Win32Toolkit toolkit;
-    std::unique_ptr<sys::Kernel> kernel = sys::MakeWin32Kernel();
-    app::FrmMain frm(toolkit, *kernel, app::CommandLineArguments(GetCommandLineA()));
+    std::unique_ptr<sys::Kernel> system = sys::MakeWin32Kernel();
+    // A call that blocks runs on a worker while the window paints; Escape cancels it.
+    sys::WaitingKernel kernel(
+        *system, [&toolkit](const std::function<void()>& call) { toolkit.waitFor(call); });
+    app::FrmMain frm(toolkit, kernel, app::CommandLineArguments(GetCommandLineA()));
     // Sizes are written with the user's decimal separator.
     char separator[8] = {};
     if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1)

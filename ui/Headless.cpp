@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <stdexcept>
+#include <thread>
 
 namespace ui {
 
@@ -79,6 +81,30 @@ void Headless::setComboMinVisible(Control& combo, int count) {
 
 void Headless::disableTheme(Control& control) {
     chores.push_back("disableTheme(" + control.fullName() + ")");
+}
+
+void Headless::waitFor(const std::function<void()>& call) {
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            call();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    std::exception_ptr scriptFailure;
+    if (!waitScripts.empty()) {
+        auto script = std::move(waitScripts.front());
+        waitScripts.pop_front();
+        try {
+            script();
+        } catch (...) {
+            scriptFailure = std::current_exception();
+        }
+    }
+    worker.join();
+    if (scriptFailure) std::rethrow_exception(scriptFailure);
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace ui

@@ -60,6 +60,12 @@ class Headless : public Toolkit {
     std::vector<std::string> selectedAll;
     bool focusCameByMouse() override { return focusByMouse; }
     void selectAllText(Control& textBox) override { selectedAll.push_back(textBox.fullName()); }
+
+    // Each call runs on a thread of its own. Meanwhile the next script, if any, runs here: what
+    // happens while the call waits (the simulated machine's blocked call released, or cancelled
+    // as Escape would). A call with no script left just runs to its end.
+    std::deque<std::function<void()>> waitScripts;
+    void waitFor(const std::function<void()>& call) override;
 };
 
 }  // namespace ui

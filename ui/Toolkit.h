@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ui/Control.h"
@@ -61,6 +62,12 @@ class Toolkit {
 
     // Draw the control without visual styles (SetWindowTheme with " " and " ").
     virtual void disableTheme(Control& control) = 0;
+
+    // Makes one call that may block on a worker thread and returns once it has ended. Meanwhile
+    // the windows repaint and show the hourglass but take no input: Escape, or a window's close
+    // box, cancels the call, which then fails as the system reports a cancelled call (and a
+    // close box closes its window once the event that made the call has ended).
+    virtual void waitFor(const std::function<void()>& call) = 0;
 };
 
 }  // namespace ui

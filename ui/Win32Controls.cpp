@@ -21,8 +21,11 @@ WindowKind KindOf(const Control& c) {
     constexpr DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
     switch (c.kind()) {
         case Kind::Label:
-            // SS_NOTIFY: tooltips see the mouse and double clicks arrive as STN_DBLCLK.
-            return {"STATIC", child | SS_LEFT | SS_NOTIFY, 0};
+            // SS_NOTIFY: tooltips see the mouse and double clicks arrive as STN_DBLCLK. A label
+            // sized to its text shows one line of data: it never wraps, and & is a character.
+            return {"STATIC",
+                    child | SS_NOTIFY | (c.autoSize() ? SS_LEFTNOWORDWRAP | SS_NOPREFIX : SS_LEFT),
+                    0};
         case Kind::TextBox:
             return {"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case Kind::ComboBox:
@@ -61,6 +64,41 @@ WindowKind KindOf(const Control& c) {
 
 bool IsListView(Kind k) {
     return k == Kind::CheckList || k == Kind::VirtualList;
+}
+
+bool IsAutoSizeLabel(const Control& c) {
+    return c.kind() == Kind::Label && c.autoSize();
+}
+
+RECT RectInForm(const Win32FormPeer& peer, HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, peer.hwnd, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// A control's own tip; a label that runs past the form's right edge shows its whole text there.
+void ShowTip(Win32FormPeer& peer, const Control& c, HWND hwnd) {
+    RECT client;
+    GetClientRect(peer.hwnd, &client);
+    const bool cut = IsAutoSizeLabel(c) && RectInForm(peer, hwnd).right > client.right;
+    SetTooltip(peer, hwnd, cut ? c.text() : c.tooltip());
+}
+
+// An auto-sized label is one line exactly as large as its text, taken from the model's text
+// before the window shows it: a static control may paint a new text at once (Wine's does), in
+// whatever rectangle it has then. Where the old text lay and the new one does not is not the
+// label's any more; the form and the controls under it repaint it.
+void FitLabel(Win32FormPeer& peer, Control& c, HWND hwnd) {
+    const RECT before = RectInForm(peer, hwnd);
+    const SIZE s = peer.kit->textExtentPixels(c.font(), c.text(), peer.dpiY);
+    const int x = peer.px(c.rect().x), y = peer.py(c.rect().y);
+    SetWindowPos(hwnd, nullptr, x, y, s.cx, s.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT after{x, y, x + s.cx, y + s.cy};
+    RECT both;
+    UnionRect(&both, &before, &after);
+    RedrawWindow(peer.hwnd, &both, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    ShowTip(peer, c, hwnd);
 }
 
 void FitColumn(HWND hwnd) {
@@ -229,17 +267,16 @@ HWND CreateControlWindow(Win32FormPeer& peer, Control& c) {
     if (c.kind() == Kind::ComboBox || (c.kind() == Kind::DropDownList && c.listIndex() < 0))
         SyncText(c, hwnd);
     if (c.kind() == Kind::CheckBox) SendMessageA(hwnd, BM_SETCHECK, c.value() ? BST_CHECKED : 0, 0);
-    if (!c.tooltip().empty()) SetTooltip(peer, hwnd, c.tooltip());
+    if (!c.tooltip().empty() || IsAutoSizeLabel(c)) ShowTip(peer, c, hwnd);
     return hwnd;
 }
 
 void ApplyGeometry(Win32FormPeer& peer, Control& c, HWND hwnd) {
+    if (IsAutoSizeLabel(c)) return FitLabel(peer, c, hwnd);
     const Rect& r = c.rect();
     int x = peer.px(r.x), y = peer.py(r.y);
     // Edges are rounded rather than sizes, so controls that touch in twips touch on screen.
     int w = peer.px(r.x + r.w) - x, h = peer.py(r.y + r.h) - y;
-    if (c.kind() == Kind::Label && c.autoSize())
-        w = peer.kit->textWidthPixels(c.font(), c.text(), peer.dpiY);
     // A combo box's window height includes its drop-down list.
     if (c.kind() == Kind::ComboBox || c.kind() == Kind::DropDownList) h += peer.py(3000);
     SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -271,8 +308,8 @@ void ApplyProp(Win32FormPeer& peer, Control& c, HWND hwnd, Prop what) {
     Mute mute(peer);
     switch (what) {
         case Prop::Text:
+            if (IsAutoSizeLabel(c)) FitLabel(peer, c, hwnd);  // before the text is shown
             SyncText(c, hwnd);
-            if (c.kind() == Kind::Label && c.autoSize()) ApplyGeometry(peer, c, hwnd);
             break;
         case Prop::Enabled:
             if (!c.enabled()) MoveFocusAway(hwnd);
@@ -286,12 +323,12 @@ void ApplyProp(Win32FormPeer& peer, Control& c, HWND hwnd, Prop what) {
             InvalidateRect(hwnd, nullptr, TRUE);
             break;
         case Prop::Tooltip:
-            SetTooltip(peer, hwnd, c.tooltip());
+            ShowTip(peer, c, hwnd);
             break;
         case Prop::Font:
             SendMessageA(hwnd, WM_SETFONT,
                          reinterpret_cast<WPARAM>(peer.kit->font(c.font(), peer.dpiY)), TRUE);
-            if (c.kind() == Kind::Label && c.autoSize()) ApplyGeometry(peer, c, hwnd);
+            if (IsAutoSizeLabel(c)) FitLabel(peer, c, hwnd);
             break;
         case Prop::Items:
             SyncItems(peer, c, hwnd);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,34 @@ struct Win32FormPeer {
     int px(int twips) const { return MulDivRound(twips, dpiX); }
     int py(int twips) const { return MulDivRound(twips, dpiY); }
     static int MulDivRound(int twips, int dpi);
+};
+
+// One thread that makes the calls that may block, one at a time, so that the window's thread
+// goes on painting meanwhile and can cancel them (CancelSynchronousIo needs the thread).
+class Win32Worker {
+  public:
+    Win32Worker();
+    // Only ever destroyed idle (a wait returns once its call has ended): the thread ends at once.
+    ~Win32Worker();
+    Win32Worker(const Win32Worker&) = delete;
+    Win32Worker& operator=(const Win32Worker&) = delete;
+
+    bool ready() const { return thread_ != nullptr; }
+    void start(const std::function<void()>& call);
+    // Set once the call has ended; reset by start().
+    HANDLE done() const { return done_; }
+    bool finished() const { return WaitForSingleObject(done_, 0) == WAIT_OBJECT_0; }
+    // Asks the system to cancel the call's synchronous I/O; false when there was none (yet).
+    bool cancel();
+    // What the call threw, thrown again on the caller's thread.
+    void rethrow();
+
+  private:
+    static DWORD WINAPI Main(void* self);
+    HANDLE thread_ = nullptr, go_ = nullptr, done_ = nullptr;
+    const std::function<void()>* call_ = nullptr;
+    bool quit_ = false;
+    std::exception_ptr failure_;
 };
 
 class Mute {

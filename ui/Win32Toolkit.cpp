@@ -310,19 +310,23 @@ HFONT Win32Toolkit::font(const Font& f, int dpi) {
     return h;
 }
 
-int Win32Toolkit::textWidthPixels(const Font& f, const std::string& text, int dpi) {
+SIZE Win32Toolkit::textExtentPixels(const Font& f, const std::string& text, int dpi) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font(f, dpi));
     SIZE s{0, 0};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &s);
+    // An empty text is still one line high.
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    s.cy = tm.tmHeight;
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return s.cx;
+    return s;
 }
 
 int Win32Toolkit::textWidth(const Font& f, const std::string& text) {
     int dpi = peers_.empty() ? WindowDpi(nullptr, false) : peers_.front()->dpiX;
-    return static_cast<int>(std::lround(textWidthPixels(f, text, dpi) * 1440.0 / dpi));
+    return static_cast<int>(std::lround(textExtentPixels(f, text, dpi).cx * 1440.0 / dpi));
 }
 
 void Win32Toolkit::setIcons(Form& form, const std::string& resourceName) {
@@ -371,11 +375,15 @@ void Win32Toolkit::selectAllText(Control& textBox) {
 
 bool Win32Toolkit::dispatch(MSG& msg) {
     if (msg.message == WM_QUIT) return false;
+    ++depth_;
     // Tab, mnemonics, Enter and Escape are the dialog manager's, in every form.
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root && isFormWindow(root) && IsDialogMessageA(root, &msg)) return true;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    if (!root || !isFormWindow(root) || !IsDialogMessageA(root, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    --depth_;
+    closeIfAsked();
     return true;
 }
 
@@ -398,6 +406,7 @@ void Win32Toolkit::pumpPending() {
             return;
         }
     }
+    closeIfAsked();
 }
 
 }  // namespace ui

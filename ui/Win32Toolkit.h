@@ -17,11 +17,18 @@
 //   muted: they never come back as user changes or events.
 // - Enter presses the form's default button, Escape its cancel button (IsDialogMessage in the
 //   message loop; DM_GETDEFID answers the default button's id).
+// - While a call that may block runs on the worker (waitFor), windows paint, timers run and sent
+//   messages are answered, but keyboard and client-area mouse input is dropped and no
+//   notification becomes state or an event. Escape cancels the call; WM_CLOSE cancels it and
+//   runs once the event that made the call has ended. A call that the system does not let go
+//   within seconds of the main window's close ends the program.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -32,6 +39,7 @@
 namespace ui {
 
 struct Win32FormPeer;
+class Win32Worker;
 
 class Win32Toolkit : public Toolkit {
   public:
@@ -58,6 +66,7 @@ class Win32Toolkit : public Toolkit {
     void disableTheme(Control& control) override;
     bool focusCameByMouse() override;
     void selectAllText(Control& textBox) override;
+    void waitFor(const std::function<void()>& call) override;
 
     // The window of a loaded form or of one of its controls; nullptr when there is none.
     HWND window(const Form& form) const;
@@ -71,18 +80,32 @@ class Win32Toolkit : public Toolkit {
 
     // Shared by the window procedure and the control code.
     HFONT font(const Font& font, int dpi);
-    int textWidthPixels(const Font& font, const std::string& text, int dpi);
+    // One line of text: its width, and the font's line height.
+    SIZE textExtentPixels(const Font& font, const std::string& text, int dpi);
     bool dispatch(MSG& msg);  // false for WM_QUIT
     bool isFormWindow(HWND hwnd) const;
+    // True while a call runs on the worker: the windows take no input then.
+    bool waiting() const { return wait_ != nullptr; }
+    // The close box of `window` while a call runs: the call is cancelled, and the window closes
+    // once the event that made the call has ended.
+    void closeAfterWait(HWND window);
 
   private:
+    struct Wait;
     HWND mainWindow() const;
     HWND activeFormWindow() const;
     void enableOthers(Win32FormPeer& modal, bool on);
+    void waitPainting();
+    void closeIfAsked();
 
     std::vector<Win32FormPeer*> peers_;  // loaded forms; the first is the main window
     std::map<std::tuple<std::string, long, int, bool>, HFONT> fonts_;
     int pointer_ = kPointerDefault;
+    std::unique_ptr<Win32Worker> worker_;  // made at the first call that may block
+    Wait* wait_ = nullptr;                 // the wait under way
+    HWND closeAsked_ = nullptr;            // closed when the event that waited has ended
+    int closeDepth_ = 0;                   // how deep in dispatches that event was
+    int depth_ = 0;                        // dispatches under way
 };
 
 }  // namespace ui

@@ -82,6 +82,9 @@ void Press(Win32FormPeer& peer, Control* button) {
 }
 
 void OnCommand(Win32FormPeer& peer, int id, int code, HWND from) {
+    // While a call runs, nothing the window is told (by automation: the user's input is
+    // dropped) becomes a press or a change; a press reads the window's state anyway.
+    if (peer.kit->waiting()) return;
     Control* c = peer.form->findById(id);
     if (!c) {
         // Enter with no default id, and Escape, as the dialog manager reports them.
@@ -154,7 +157,8 @@ LRESULT OnNotify(Win32FormPeer& peer, NMHDR* nm) {
         }
         return 0;
     }
-    if (c->kind() == Kind::CheckList && nm->code == LVN_ITEMCHANGED && peer.muted == 0) {
+    if (c->kind() == Kind::CheckList && nm->code == LVN_ITEMCHANGED && peer.muted == 0 &&
+        !peer.kit->waiting()) {
         auto* lv = reinterpret_cast<NMLISTVIEW*>(nm);
         if (!(lv->uChanged & LVIF_STATE) || lv->iItem < 0) return 0;
         if ((lv->uNewState & LVIS_SELECTED) && !(lv->uOldState & LVIS_SELECTED))
@@ -291,6 +295,11 @@ LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             NextControl(hwnd, wp, LOWORD(lp) != 0);
             return 0;
         case WM_CLOSE:
+            // A handler is waiting for a call under this message: cancel the call, close later.
+            if (peer->kit->waiting()) {
+                peer->kit->closeAfterWait(hwnd);
+                return 0;
+            }
             // Form_QueryClose decides; an unload destroys this window (and may free the peer).
             peer->form->close();
             return 0;

@@ -5,6 +5,7 @@
 // Our headers first: <windows.h> turns names such as GENERIC_READ into macros.
 #include "app/FrmMain.h"
 #include "sys/Kernel.h"
+#include "sys/WaitingKernel.h"
 #include "ui/Win32Toolkit.h"
 
 #include <windows.h>
@@ -45,7 +46,10 @@ struct TempFile {
 class MainWindow : public ::testing::Test {
   protected:
     void SetUp() override {
-        kernel = sys::MakeWin32Kernel();
+        // Wired as the program is: calls that may block run on the toolkit's worker.
+        system = sys::MakeWin32Kernel();
+        kernel = std::make_unique<sys::WaitingKernel>(
+            *system, [this](const std::function<void()>& call) { kit.waitFor(call); });
         frm = std::make_unique<app::FrmMain>(kit, *kernel, "");
         frm->load();
         frm->show(false);
@@ -95,6 +99,7 @@ class MainWindow : public ::testing::Test {
     }
 
     ui::Win32Toolkit kit;
+    std::unique_ptr<sys::Kernel> system;
     std::unique_ptr<sys::Kernel> kernel;
     std::unique_ptr<app::FrmMain> frm;
     HWND hwnd = nullptr;
