@@ -1,0 +1,327 @@
+#include "session/Runner.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <variant>
+
+#include "app/FrmMain.h"
+#include "open/HexText.h"
+#include "session/InertKernel.h"
+#include "session/Names.h"
+#include "session/Script.h"
+#include "ui/Headless.h"
+
+namespace session {
+
+namespace {
+
+using Kind = Step::Kind;
+
+// A script error found while rehearsing: the run stops before the real kernel sees a call.
+struct Fault {
+    int line;
+    std::string message;
+};
+
+// Questions nobody scripted are answered No, which never writes, and noted.
+class RunnerToolkit : public ui::Headless {
+  public:
+    std::vector<std::string> unanswered;
+    int msgBox(const std::string& text, const std::string& title, std::uint32_t style) override {
+        if (!msgBoxAnswers.empty()) return Headless::msgBox(text, title, style);
+        msgBoxes.push_back({text, title, style});
+        unanswered.push_back(text);
+        return ui::kIdNo;
+    }
+};
+
+// Presses that change data or a device's state: writes, deletes, volume and media state,
+// attribute changes, and an open that creates, truncates or deletes on close.
+bool Changes(const app::FrmMain& f, const ui::Control& button) {
+    static const std::pair<const char*, int> kChanging[] = {
+        {"cmdWrite", -1},
+        {"cmdSetEndOfFile", -1},
+        {"cmdDelete", -1},
+        {"cmdDismount", -1},
+        {"cmdLock", 0},
+        {"cmdEject", -1},
+        {"cmdLoadMedia", -1},
+        {"cmdOnOffline", 0},
+        {"cmdOnOffline", 1},
+        {"cmdMarkDirty", -1},
+        {"cmdSetDiskAttributes", -1},
+        {"cmdVolSetGptAttr", -1},
+    };
+    for (const auto& [name, index] : kChanging)
+        if (button.name() == name && button.index() == index) return true;
+    if (&button != &f.cmdCreateFile) return false;
+    const int disposition = f.cboCreation.listIndex();
+    if (disposition != static_cast<int>(sys::w::OPEN_EXISTING) && disposition > 0) return true;
+    const app::HexText flags = app::ParseHexText(f.txtFlagsAndAttibutes.text());
+    return flags.ok && (flags.value & sys::w::FILE_FLAG_DELETE_ON_CLOSE) != 0;
+}
+
+std::string SetLine(const Step& s) {
+    return std::string(s.inDialog ? "  " : "") + s.name + ": " + s.value;
+}
+
+enum class Mode { Rehearse, Run };
+
+// One pass of the script through a fresh main window.
+class Pass {
+  public:
+    Pass(sys::Kernel& kernel, Mode mode, std::ostream* out, const char* decimalSeparator)
+        : mode_(mode), out_(out), frm_(tk_, kernel, "") {
+        frm_.decimalSeparator = decimalSeparator;
+        frm_.load();
+        targets_ = Targets(frm_);
+    }
+
+    // Rehearsal: the calls of each press are listed when a dry run asks for them.
+    InertKernel* listing = nullptr;
+    int firstChangingLine = 0;
+    std::string firstChangingStep;
+    bool failed = false;
+
+    void run(const Script& script) {
+        const auto& steps = script.steps;
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const Step& s = steps[i];
+            switch (s.kind) {
+                case Kind::Set:
+                    set(s);
+                    break;
+                case Kind::Press: {
+                    std::vector<Step> dialog;
+                    std::size_t j = i + 1;
+                    for (; j < steps.size() && steps[j].inDialog; ++j) dialog.push_back(steps[j]);
+                    const Step* answer =
+                        j < steps.size() && steps[j].kind == Kind::Answer ? &steps[j] : nullptr;
+                    press(s, dialog, answer);
+                    i = answer ? j : j - 1;
+                    break;
+                }
+                case Kind::Answer:  // the parser puts it right after its press
+                    break;
+                case Kind::Expect:
+                    expect(s);
+                    break;
+            }
+        }
+        if (mode_ == Mode::Run) frm_.close();  // Form_Unload closes a handle left open
+    }
+
+  private:
+    void print(const std::string& line) {
+        if (out_) *out_ << line << '\n';
+    }
+    void note(int line, const std::string& what) {
+        print("# line " + std::to_string(line) + ": " + what);
+        failed = true;
+    }
+
+    void set(const Step& s) {
+        const Target* t = FindTarget(targets_, s.name);
+        if (!t) throw Fault{s.line, "the main window has no control '" + s.name + "'"};
+        if (std::string refusal = RefusalOf(*t, s.value); !refusal.empty())
+            throw Fault{s.line, refusal};
+        SetValue(*t, s.value);
+        print(SetLine(s));
+    }
+
+    void press(const Step& s, const std::vector<Step>& dialog, const Step* answer) {
+        const Target* t = FindTarget(targets_, s.name);
+        if (!t) throw Fault{s.line, "the main window has no button '" + s.name + "'"};
+        if (t->control->kind() != ui::Kind::Button)
+            throw Fault{s.line, s.name + " is not a button: write '" + s.name + ": VALUE'"};
+        ui::Control& button = *t->control;
+        print("press " + s.name);
+        if (!button.enabled()) {
+            // The rehearsal's opens all succeed; only the real run knows.
+            if (mode_ == Mode::Run) note(s.line, s.name + " is disabled: not pressed");
+            return;
+        }
+        const bool changes = Changes(frm_, button);
+        if (changes && firstChangingLine == 0) {
+            firstChangingLine = s.line;
+            firstChangingStep = "press " + s.name;
+        }
+
+        bool dialogShown = false;
+        std::vector<std::string> dialogLines;
+        if (!dialog.empty()) {
+            tk_.modalScripts.push_back([&](ui::Form& form) {
+                dialogShown = true;
+                const std::vector<Target> targets = Targets(form);
+                for (const Step& d : dialog) {
+                    const Target* dt = FindTarget(targets, d.name);
+                    if (!dt)
+                        throw Fault{d.line, "the dialog " + form.caption() + " has no control '" +
+                                                d.name + "'"};
+                    if (d.kind == Kind::Set) {
+                        if (std::string refusal = RefusalOf(*dt, d.value); !refusal.empty())
+                            throw Fault{d.line, refusal};
+                        SetValue(*dt, d.value);
+                        dialogLines.push_back(SetLine(d));
+                    } else {
+                        if (dt->control->kind() != ui::Kind::Button)
+                            throw Fault{d.line, d.name + " is not a button"};
+                        dialogLines.push_back("  press " + d.name);
+                        dt->control->click();
+                    }
+                }
+            });
+        }
+        if (answer) tk_.msgBoxAnswers.push_back(answer->value == "Yes" ? ui::kIdYes : ui::kIdNo);
+        tk_.unanswered.clear();
+        const std::size_t asked = tk_.msgBoxes.size();
+
+        try {
+            button.click();
+        } catch (const Fault& f) {
+            if (mode_ == Mode::Rehearse) throw;
+            note(f.line, f.message);
+        } catch (const std::logic_error& e) {
+            // The headless toolkit's word for a dialog that would wait for ever.
+            const std::string what =
+                dialog.empty()
+                    ? s.name +
+                          " opens a dialog: give its values and the "
+                          "press of one of its buttons on indented "
+                          "lines below it"
+                    : "the dialog stays open after its lines (" + std::string(e.what()) + ")";
+            if (mode_ == Mode::Rehearse) throw Fault{s.line, what};
+            note(s.line, what);
+        }
+        tk_.modalScripts.clear();
+        const bool answered = tk_.msgBoxAnswers.empty() && answer;
+        tk_.msgBoxAnswers.clear();
+
+        for (const std::string& line : dialogLines) print(line);
+        if (!dialog.empty() && !dialogShown) {
+            if (mode_ == Mode::Rehearse)
+                throw Fault{dialog.front().line, s.name + " opens no dialog"};
+            print("# the dialog did not open");
+        }
+        if (answered && tk_.msgBoxes.size() > asked) print("answer " + answer->value);
+        if (mode_ == Mode::Run)
+            for (const std::string& question : tk_.unanswered)
+                note(s.line, "'" + question + "' was asked and the script gives no answer: No");
+
+        if (listing) {
+            if (changes) print("# changes data or a device's state");
+            for (const std::string& call : listing->calls) print("#   " + call);
+            listing->calls.clear();
+        }
+        if (mode_ == Mode::Run) {
+            const std::string& result = frm_.lblResult.text();
+            print(result.empty() ? "expect" : "expect " + result);
+        }
+    }
+
+    void expect(const Step& s) {
+        if (mode_ != Mode::Run) return;
+        const std::string& result = frm_.lblResult.text();
+        if (!MatchesPattern(s.value, result))
+            note(s.line, "expected '" + s.value + "', the window shows '" + result + "'");
+    }
+
+    Mode mode_;
+    std::ostream* out_;
+    RunnerToolkit tk_;
+    app::FrmMain frm_;
+    std::vector<Target> targets_;
+};
+
+}  // namespace
+
+static int RunScriptWith(std::string_view text, sys::Kernel& kernel, const RunOptions& options,
+                         std::ostream& out, const char* decimalSeparator) {
+    auto parsed = ParseScript(text);
+    if (auto* e = std::get_if<ScriptError>(&parsed)) {
+        out << "line " << e->line << ": " << e->message << '\n';
+        return kRunScriptError;
+    }
+    const Script& script = std::get<Script>(parsed);
+
+    int firstChangingLine = 0;
+    std::string firstChangingStep;
+    {
+        InertKernel inert;
+        std::ostringstream listing;
+        Pass rehearsal(inert, Mode::Rehearse, options.dryRun ? &listing : nullptr,
+                       decimalSeparator);
+        inert.calls.clear();  // the window's start-up is not a step
+        if (options.dryRun) rehearsal.listing = &inert;
+        try {
+            rehearsal.run(script);
+        } catch (const Fault& f) {
+            out << "line " << f.line << ": " << f.message << '\n';
+            return kRunScriptError;
+        }
+        firstChangingLine = rehearsal.firstChangingLine;
+        firstChangingStep = rehearsal.firstChangingStep;
+        if (options.dryRun) {
+            out << listing.str();
+            return kRunPassed;
+        }
+    }
+    if (firstChangingLine != 0 && !options.allowChanges) {
+        out << "line " << firstChangingLine << ": " << firstChangingStep
+            << " changes data or a device's state; nothing was run (--allow-changes runs it)\n";
+        return kRunScriptError;
+    }
+    Pass pass(kernel, Mode::Run, &out, decimalSeparator);
+    pass.run(script);
+    return pass.failed ? kRunExpectFailed : kRunPassed;
+}
+
+int RunScript(std::string_view text, sys::Kernel& kernel, const RunOptions& options,
+              std::ostream& out) {
+    return RunScriptWith(text, kernel, options, out, ".");
+}
+
+int RunnerMain(int argc, char** argv, sys::Kernel& kernel, std::ostream& out, std::ostream& err,
+               const char* decimalSeparator) {
+    RunOptions options;
+    const char* path = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--allow-changes") {
+            options.allowChanges = true;
+        } else if (arg == "--dry-run") {
+            options.dryRun = true;
+        } else if (path == nullptr && (arg == "-" || arg.rfind("--", 0) != 0)) {
+            path = argv[i];
+        } else {
+            path = nullptr;
+            break;
+        }
+    }
+    if (path == nullptr) {
+        err << "usage: hbrun [--allow-changes] [--dry-run] SCRIPT\n"
+               "  runs SCRIPT (\"-\" for standard input) through the bench's main window and\n"
+               "  prints each step with the result line it showed; exit 0 when every expect\n"
+               "  held, 1 when one did not, 2 for a script error (nothing run)\n";
+        return kRunScriptError;
+    }
+    std::string text;
+    if (std::string(path) == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), {});
+    } else {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            err << "hbrun: cannot read " << path << '\n';
+            return kRunScriptError;
+        }
+        text.assign(std::istreambuf_iterator<char>(file), {});
+    }
+    return RunScriptWith(text, kernel, options, out, decimalSeparator);
+}
+
+}  // namespace session

@@ -1,0 +1,33 @@
+// Runs a script through the main window with the headless toolkit: each step sets controls or
+// presses a button of the same FrmMain the program shows, so every result line is the window's.
+//
+// The script is first rehearsed on a kernel that touches nothing (InertKernel): names, values
+// and dialogs are checked there, so a script error stops the run before the first real call.
+// The transcript is itself a script: the steps as run, each press followed by an `expect` line
+// with what the window showed, and `#` notes where something went wrong.
+#pragma once
+
+#include <ostream>
+#include <string_view>
+
+#include "sys/Kernel.h"
+
+namespace session {
+
+struct RunOptions {
+    bool allowChanges = false;  // run presses that change data or a device's state
+    bool dryRun = false;        // list the calls each press would make, and make none
+};
+
+inline constexpr int kRunPassed = 0;
+inline constexpr int kRunExpectFailed = 1;  // an expect did not hold, or a press could not run
+inline constexpr int kRunScriptError = 2;   // nothing was called
+
+int RunScript(std::string_view text, sys::Kernel& kernel, const RunOptions& options,
+              std::ostream& out);
+
+// The command line of hbrun: [--allow-changes] [--dry-run] SCRIPT ("-" reads standard input).
+int RunnerMain(int argc, char** argv, sys::Kernel& kernel, std::ostream& out, std::ostream& err,
+               const char* decimalSeparator = ".");
+
+}  // namespace session

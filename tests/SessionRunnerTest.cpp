@@ -1,0 +1,269 @@
+// The script runner on the simulated machine: exit statuses, the guard on changing presses, the
+// dry run, every dialog outcome, and the scripts under tests/scripts with their transcripts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "session/Runner.h"
+#include "sys/SimMachine.h"
+
+namespace {
+
+using session::RunOptions;
+
+struct Outcome {
+    int status;
+    std::string out;
+};
+
+class Runner : public ::testing::Test {
+  protected:
+    Outcome Run(const std::string& script, RunOptions options = {}) {
+        std::ostringstream out;
+        const int status = session::RunScript(script, m, options, out);
+        return {status, out.str()};
+    }
+    // Calls the steps made, the window's start-up left out.
+    std::vector<std::string> StepCalls() const {
+        std::vector<std::string> calls;
+        for (const std::string& c : m.calls())
+            if (c != "GetWindowsDirectoryA" && c != "SetCurrentDirectoryA" && c != "GetACP" &&
+                c != "SetErrorMode" && c != "GetCurrentProcessId")
+                calls.push_back(c);
+        return calls;
+    }
+    sys::SimMachine m;
+};
+
+const char* const kOpenVolume =
+    "FileName: \\\\.\\C:\n"
+    "Access: 0xC0000000\n"
+    "FILE_SHARE_READ: checked\n"
+    "FILE_SHARE_WRITE: checked\n"
+    "press CreateFile\n";
+
+TEST_F(Runner, ExitStatusSaysWhetherEveryExpectHeld) {
+    const std::tuple<const char*, int, const char*> rows[] = {
+        {"FileName: C:\\\npress GetDriveType\nexpect GetDriveType  res=DRIVE_FIXED\n", 0, ""},
+        {"FileName: C:\\\npress GetDriveType\nexpect *FIXED\nexpect GetDriveType*\n", 0, ""},
+        {"FileName: C:\\\npress GetDriveType\nexpect *REMOTE\n", 1, "# line 3: expected '*REMOTE'"},
+        {"FileName: C:\\none\npress CreateFile\nexpect CreateFile success\npress GetFileType\n", 1,
+         "# line 3: expected 'CreateFile success', the window shows 'CreateFile res=-1"},
+        {"press Nothing\n", 2, "line 1: the main window has no button 'Nothing'"},
+        {"press CreateFile\nCreation: OPEN_SOMETIMES\n", 2, "line 2: Creation has no item"},
+        {"FILE_SHARE_READ: yes\n", 2, "line 1: FILE_SHARE_READ takes checked or unchecked"},
+        {"press CreateFile\nflub\n", 2, "line 2: not a step"},
+        {"press FILE_SHARE_READ\n", 2, "line 1: FILE_SHARE_READ is not a button"},
+    };
+    for (const auto& [script, status, text] : rows) {
+        m.clearCalls();
+        const Outcome o = Run(script);
+        EXPECT_EQ(o.status, status) << script << o.out;
+        EXPECT_NE(o.out.find(text), std::string::npos) << script << o.out;
+        // A script error is found before the first call: not even the window's start-up.
+        if (status == 2) {
+            EXPECT_TRUE(m.calls().empty()) << script;
+        }
+    }
+}
+
+TEST_F(Runner, AScriptErrorAfterAnyPressStillStopsBeforeTheFirstCall) {
+    const Outcome o = Run(std::string(kOpenVolume) +
+                          "press IsMounted\n"
+                          "press SetDiskAttributes\n"
+                          "  Attributes / DISK_ATTRIBUTE_OFLINE: checked\n"
+                          "  press Set\n");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.out,
+              "line 8: the dialog IOCTL_DISK_SET_DISK_ATTRIBUTES has no control "
+              "'Attributes / DISK_ATTRIBUTE_OFLINE'\n");
+    EXPECT_TRUE(m.calls().empty());
+}
+
+TEST_F(Runner, ChangingPressesRunOnlyWhenAllowed) {
+    const std::tuple<std::string, int> rows[] = {
+        {std::string(kOpenVolume) + "press Lock\n", 6},
+        {std::string(kOpenVolume) + "press Dismount\n", 6},
+        {std::string(kOpenVolume) + "press Volume Offline\n", 6},
+        {std::string(kOpenVolume) + "press SetDirty\n", 6},
+        {std::string(kOpenVolume) + "press Eject\n", 6},
+        {std::string(kOpenVolume) + "press Load Media\n", 6},
+        {std::string(kOpenVolume) + "press Write\nanswer Yes\n", 6},
+        {std::string(kOpenVolume) + "press SetEndOfFile\n", 6},
+        {std::string(kOpenVolume) + "press Vol Set GPT Attr\n  press OK\n", 6},
+        {std::string(kOpenVolume) + "press SetDiskAttributes\n  press Cancel\n", 6},
+        {"FileName: C:\\a\npress DeleteFile\n", 2},
+        {"FileName: C:\\a\nCreation: CREATE_NEW\npress CreateFile\n", 3},
+        {"FileName: C:\\a\nCreation: CREATE_ALWAYS\npress CreateFile\n", 3},
+        {"FileName: C:\\a\nCreation: OPEN_ALWAYS\npress CreateFile\n", 3},
+        {"FileName: C:\\a\nCreation: TRUNCATE_EXISTING\npress CreateFile\n", 3},
+        {"FlagsAndAttributes: 0x04000000\npress CreateFile\n", 2},
+    };
+    for (const auto& [script, line] : rows) {
+        m.clearCalls();
+        const Outcome o = Run(script);
+        EXPECT_EQ(o.status, 2) << script;
+        EXPECT_EQ(o.out.rfind("line " + std::to_string(line) + ": press ", 0), 0u) << o.out;
+        EXPECT_NE(o.out.find("--allow-changes"), std::string::npos) << o.out;
+        EXPECT_TRUE(m.calls().empty()) << script;
+    }
+    // Reading presses, and opens of what exists, need no flag.
+    for (const char* press : {"IsMounted", "UnLock", "IsDirty", "GetDiskGeo", "Read", "GetFileType",
+                              "FlushFileBuffers", "CheckVerify", "CloseHandle"}) {
+        const Outcome o = Run(std::string(kOpenVolume) + "press " + press + "\n");
+        EXPECT_EQ(o.status, 0) << press << o.out;
+    }
+}
+
+TEST_F(Runner, AllowedChangesReachTheMachine) {
+    const Outcome o =
+        Run("FileName: C:\\new.txt\nAccess: 0x40000000\nCreation: CREATE_NEW\n"
+            "press CreateFile\nCount: 3\npress Write\nanswer Yes\npress CloseHandle\n",
+            {.allowChanges = true});
+    EXPECT_EQ(o.status, 0) << o.out;
+    EXPECT_EQ(m.fileSize("C:\\new.txt"), 3u);
+}
+
+TEST_F(Runner, DryRunListsTheCallsAndMakesNone) {
+    const Outcome o = Run(std::string(kOpenVolume) +
+                              "press Lock\n"
+                              "press SetDiskAttributes\n"
+                              "  Persist: checked\n"
+                              "  Attributes / DISK_ATTRIBUTE_READ_ONLY: checked\n"
+                              "  Attributes Mask / DISK_ATTRIBUTE_READ_ONLY: checked\n"
+                              "  press Set\n"
+                              "expect never checked in a dry run\n",
+                          {.dryRun = true});
+    EXPECT_EQ(o.status, 0) << o.out;
+    EXPECT_TRUE(m.calls().empty());
+    const char* const wanted[] = {
+        "press CreateFile\n#   CreateFileA(\"\\\\\\\\.\\\\C:\", 0xC0000000, 0x3, 3, 0x0)\n",
+        "press Lock\n# changes data or a device's state\n#   DeviceIoControl(0x100, 0x90018, "
+        "NULL, 0, 0)\n",
+        // The read before the dialog, then the change with its bytes: version 40, persist 1,
+        // attributes 2, mask 2.
+        "#   DeviceIoControl(0x100, 0x700F0, NULL, 0, 16)\n",
+        "#   DeviceIoControl(0x100, 0x7C0F4, 2800000001000000020000000000000002000000000000000000"
+        "0000000000000000000000000000, 40, 0)\n",
+    };
+    for (const char* w : wanted) EXPECT_NE(o.out.find(w), std::string::npos) << w << o.out;
+    EXPECT_EQ(o.out.find("expect"), std::string::npos);
+}
+
+TEST_F(Runner, EveryDialogOutcomeIsTheWindows) {
+    struct Row {
+        const char* steps;
+        const char* lastLine;
+    };
+    const Row rows[] = {
+        {"press Write\nanswer Yes\n", "expect WriteFile res=1 dwBytesWritten=512"},
+        {"press Write\nanswer No\n", "expect Err=---"},
+        {"press SetDiskAttributes\n  Attributes / DISK_ATTRIBUTE_OFFLINE: checked\n"
+         "  Attributes Mask / DISK_ATTRIBUTE_OFFLINE: checked\n  press Set\n"
+         "press GetDiskAttributes\n",
+         "expect GetDiskAttributes res=1 dwBytesRet=16  Attr=0x1"},
+        {"press SetDiskAttributes\n  Attributes / DISK_ATTRIBUTE_OFFLINE: checked\n"
+         "  Attributes Mask / DISK_ATTRIBUTE_OFFLINE: checked\n  press Cancel\n"
+         "press GetDiskAttributes\n",
+         "expect GetDiskAttributes res=1 dwBytesRet=16  Attr=0x0"},
+        {"press Access / ...\n  GENERIC_WRITE: unchecked\n  press OK\npress CloseHandle\n"
+         "press CreateFile\npress Write\nanswer Yes\n",
+         "expect WriteFile Err=5  (ACCESS_DENIED)"},
+        {"press Access / ...\n  GENERIC_WRITE: unchecked\n  press Cancel\npress CloseHandle\n"
+         "press CreateFile\npress Write\nanswer Yes\n",
+         "expect WriteFile res=1 dwBytesWritten=512"},
+        {"press FlagsAndAttributes / ...\n  FILE_FLAG_DELETE_ON_CLOSE: checked\n  press Cancel\n"
+         "press CloseHandle\npress CreateFile\n",
+         "expect CreateFile success"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.steps);
+        sys::SimMachine fresh;
+        std::ostringstream out;
+        const std::string script = std::string(
+                                       "FileName: \\\\.\\PhysicalDrive0\nAccess: 0xC0000000\n"
+                                       "FILE_SHARE_READ: checked\nFILE_SHARE_WRITE: checked\n"
+                                       "press CreateFile\n") +
+                                   r.steps;
+        const int status = session::RunScript(script, fresh, {.allowChanges = true}, out);
+        EXPECT_EQ(status, 0) << out.str();
+        const std::string text = out.str();
+        const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
+        EXPECT_EQ(last, std::string(r.lastLine) + "\n") << text;
+    }
+    // GPT: the word set through the dialog, or left as it was.
+    for (const auto& [button, attr] :
+         {std::pair{"OK", "0x4000000000000000"}, std::pair{"Cancel", "0x0000000000000000"}}) {
+        sys::SimMachine fresh;
+        std::ostringstream out;
+        const int status =
+            session::RunScript(std::string(kOpenVolume) +
+                                   "press Vol Set GPT Attr\n  GptAttributes: 4000000000000000\n"
+                                   "  press " +
+                                   button +
+                                   "\npress Vol Get GPT Attr\n"
+                                   "expect res=1  attr=" +
+                                   attr + "\n",
+                               fresh, {.allowChanges = true}, out);
+        EXPECT_EQ(status, 0) << out.str();
+    }
+}
+
+TEST_F(Runner, AQuestionWithoutAnAnswerIsAnsweredNoAndFails) {
+    const Outcome o = Run(std::string(kOpenVolume) + "press Write\n", {.allowChanges = true});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.out.find("# line 6: 'Writing ZEROS! Sure?' was asked and the script gives no "
+                         "answer: No"),
+              std::string::npos)
+        << o.out;
+    EXPECT_EQ(std::count(m.calls().begin(), m.calls().end(), "WriteFile"), 0);
+}
+
+TEST_F(Runner, ADisabledButtonIsNotPressed) {
+    const Outcome o = Run(std::string(kOpenVolume) + "press CreateFile\n");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.out.find("# line 6: CreateFile is disabled: not pressed"), std::string::npos);
+    EXPECT_EQ(std::count(m.calls().begin(), m.calls().end(), "CreateFileA"), 1);
+}
+
+// Each script under tests/scripts with its transcript (.out, ending in the exit status). A
+// first line "# hbrun FLAGS" gives the flags. A transcript that passed is itself a script that
+// gives the same transcript.
+TEST(RunnerTranscripts, ScriptsGiveTheirTranscripts) {
+    const std::filesystem::path dir = HB_TEST_SCRIPTS;
+    int scripts = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().extension() != ".txt") continue;
+        ++scripts;
+        SCOPED_TRACE(entry.path().filename().string());
+        auto read = [](const std::filesystem::path& p) {
+            std::ifstream f(p, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(f), {});
+        };
+        const std::string script = read(entry.path());
+        std::filesystem::path outPath = entry.path();
+        const std::string wanted = read(outPath.replace_extension(".out"));
+        RunOptions options;
+        if (script.rfind("# hbrun ", 0) == 0) {
+            const std::string flags = script.substr(8, script.find('\n') - 8);
+            options.allowChanges = flags.find("--allow-changes") != std::string::npos;
+            options.dryRun = flags.find("--dry-run") != std::string::npos;
+        }
+        sys::SimMachine machine;
+        std::ostringstream out;
+        const int status = session::RunScript(script, machine, options, out);
+        EXPECT_EQ(out.str() + "exit " + std::to_string(status) + "\n", wanted);
+        if (status != 0 || options.dryRun) continue;
+        sys::SimMachine again;
+        std::ostringstream replay;
+        EXPECT_EQ(session::RunScript(out.str(), again, options, replay), 0);
+        EXPECT_EQ(replay.str(), out.str());
+    }
+    EXPECT_GE(scripts, 5);
+}
+
+}  // namespace

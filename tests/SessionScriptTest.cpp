@@ -1,0 +1,213 @@
+// The script language and the names a script reaches controls by.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <variant>
+
+#include "app/FrmMain.h"
+#include "devctl/AttributeDialogs.h"
+#include "open/Pickers.h"
+#include "session/Names.h"
+#include "session/Script.h"
+#include "sys/SimMachine.h"
+#include "ui/Headless.h"
+
+namespace {
+
+using session::ParseScript;
+using session::Script;
+using session::ScriptError;
+using session::Step;
+using K = Step::Kind;
+
+Script Parsed(const std::string& text) {
+    auto r = ParseScript(text);
+    if (auto* e = std::get_if<ScriptError>(&r)) ADD_FAILURE() << e->line << ": " << e->message;
+    return std::get_if<Script>(&r) ? std::get<Script>(r) : Script{};
+}
+
+TEST(SessionScript, EachKindOfLineReadsAsWritten) {
+    const Script s = Parsed(
+        "# a comment\r\n"
+        "\n"
+        "FileName: \\\\.\\C:\r\n"
+        "FileName:  two leading blanks, one kept\n"
+        "Count:\n"
+        "press Vol Set GPT Attr  \n"
+        "  GptAttributes:0x1\n"
+        "\tpress OK\n"
+        "answer No\n"
+        "expect res=1  attr=*\n"
+        "expect\n");
+    struct Row {
+        K kind;
+        int line;
+        bool inDialog;
+        const char* name;
+        const char* value;
+    };
+    const Row rows[] = {
+        {K::Set, 3, false, "FileName", "\\\\.\\C:"},
+        {K::Set, 4, false, "FileName", " two leading blanks, one kept"},
+        {K::Set, 5, false, "Count", ""},
+        {K::Press, 6, false, "Vol Set GPT Attr", ""},
+        {K::Set, 7, true, "GptAttributes", "0x1"},
+        {K::Press, 8, true, "OK", ""},
+        {K::Answer, 9, false, "", "No"},
+        {K::Expect, 10, false, "", "res=1  attr=*"},
+        {K::Expect, 11, false, "", ""},
+    };
+    ASSERT_EQ(s.steps.size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Step& st = s.steps[i];
+        EXPECT_EQ(st.kind, rows[i].kind) << i;
+        EXPECT_EQ(st.line, rows[i].line) << i;
+        EXPECT_EQ(st.inDialog, rows[i].inDialog) << i;
+        EXPECT_EQ(st.name, rows[i].name) << i;
+        EXPECT_EQ(st.value, rows[i].value) << i;
+    }
+}
+
+TEST(SessionScript, AnUnreadableLineIsNamedByItsNumber) {
+    const std::pair<const char*, int> rows[] = {
+        {"press CreateFile\nfrobnicate\n", 2},
+        {"press CreateFile\npress \n", 2},
+        {"press Write\nanswer Maybe\n", 2},
+        {"expect CreateFile success\n", 1},
+        {"Count: 1\nanswer Yes\n", 2},
+        {"press Write\nexpect x\nanswer Yes\n", 3},
+        {"  press OK\n", 1},
+        {"Count: 1\n  Persist: checked\n", 2},
+        {"press Read\nexpect\n  press OK\n", 3},
+        {"press SetDiskAttributes\n  Persist: checked\nexpect\n", 3},
+        {"press SetDiskAttributes\n  Persist: checked\n", 3},
+        {"press SetDiskAttributes\n  press Set\n  press Set\n", 3},
+        {"press SetDiskAttributes\n  answer Yes\n", 2},
+        {": value\n", 1},
+        {"FileName: a\x01z\n", 1},
+        {"Press CreateFile\n", 1},
+    };
+    for (const auto& [text, line] : rows) {
+        auto r = ParseScript(text);
+        const auto* e = std::get_if<ScriptError>(&r);
+        ASSERT_NE(e, nullptr) << text;
+        EXPECT_EQ(e->line, line) << text << " -> " << e->message;
+        EXPECT_FALSE(e->message.empty());
+    }
+}
+
+TEST(SessionScript, StarMatchesAnyRunAndNothingElseIsSpecial) {
+    const std::tuple<const char*, const char*, bool> rows[] = {
+        {"CreateFile success", "CreateFile success", true},
+        {"CreateFile success", "CreateFile success ", false},
+        {"CreateFile*", "CreateFile res=-1 Err=2  (FILE_NOT_FOUND)", true},
+        {"*(FILE_NOT_FOUND)", "CreateFile res=-1 Err=2  (FILE_NOT_FOUND)", true},
+        {"*Err=*(*)", "CreateFile res=-1 Err=2  (FILE_NOT_FOUND)", true},
+        {"*Err=*(*)", "CreateFile success", false},
+        {"a*b*c", "abbbc", true},
+        {"a*b*c", "acb", false},
+        {"*", "", true},
+        {"", "", true},
+        {"", "x", false},
+        {"?", "x", false},
+        {"res=1*", "res=", false},
+    };
+    for (const auto& [pattern, line, match] : rows)
+        EXPECT_EQ(session::MatchesPattern(pattern, line), match) << pattern << " / " << line;
+}
+
+TEST(SessionNames, CaptionsReadWithoutAmpersandOrColon) {
+    EXPECT_EQ(session::PlainCaption("&FileName:"), "FileName");
+    EXPECT_EQ(session::PlainCaption("FlagsAnd&Attributes:"), "FlagsAndAttributes");
+    EXPECT_EQ(session::PlainCaption("Cl&oseHandle"), "CloseHandle");
+    EXPECT_EQ(session::PlainCaption("Save && Run"), "Save & Run");
+    EXPECT_EQ(session::PlainCaption(" Persist: "), "Persist");
+}
+
+// Every form a script can reach: each name is unique, and the boxes are the ones their labels
+// stand beside.
+class SessionFormNames : public ::testing::Test {
+  protected:
+    ui::Headless tk;
+    sys::SimMachine m;
+    std::map<std::string, std::string> NamesOf(const ui::Form& form) {
+        std::map<std::string, std::string> names;
+        for (const session::Target& t : session::Targets(form)) {
+            const std::string what = t.item >= 0
+                                         ? t.control->fullName() + "#" + std::to_string(t.item)
+                                         : t.control->fullName();
+            EXPECT_TRUE(names.emplace(t.name, what).second) << "two controls named " << t.name;
+        }
+        return names;
+    }
+};
+
+TEST_F(SessionFormNames, MainWindowBoxesAndAmbiguousButtons) {
+    app::FrmMain frm(tk, m, "");
+    const auto names = NamesOf(frm);
+    const std::pair<const char*, const char*> rows[] = {
+        {"FileName", "cboFileName"},
+        {"Access", "txtAccess"},
+        {"Creation", "cboCreation"},
+        {"FlagsAndAttributes", "txtFlagsAndAttibutes"},
+        {"Count", "txtCount"},
+        {"PosLow", "txtPosLow"},
+        {"PosHigh", "txtPosHigh"},
+        {"FILE_SHARE_DELETE", "chkShare(2)"},
+        {"Access / ...", "cmdAccess"},
+        {"FlagsAndAttributes / ...", "cmdFlagsAndAttributesList"},
+        {"CreateFile", "cmdCreateFile"},
+        {"UnLock", "cmdLock(1)"},
+        {"Volume Offline", "cmdOnOffline(1)"},
+        {"Vol Set GPT Attr", "cmdVolSetGptAttr"},
+    };
+    for (const auto& [name, control] : rows) {
+        ASSERT_TRUE(names.count(name)) << name;
+        EXPECT_EQ(names.at(name), control) << name;
+    }
+    // Labels and the hex view are not settable.
+    for (const char* name : {"Size", "Security", "Need a Path", "hFile", "---"})
+        EXPECT_EQ(names.count(name), 0u) << name;
+}
+
+TEST_F(SessionFormNames, DialogsNameTheirBoxesByFrameAndLabel) {
+    app::FrmSetDiskAttributes disk(tk);
+    app::FrmSetGptAttribs gpt(tk);
+    app::FrmAccess access(tk);
+    access.load();
+    const auto d = NamesOf(disk);
+    EXPECT_EQ(d.at("Attributes / DISK_ATTRIBUTE_OFFLINE"), "chkAttr(1)");
+    EXPECT_EQ(d.at("Attributes Mask / DISK_ATTRIBUTE_READ_ONLY"), "chkAttrMask(2)");
+    EXPECT_EQ(d.at("Persist"), "chkPersist");
+    EXPECT_EQ(d.at("Set"), "cmdSet");
+    const auto g = NamesOf(gpt);
+    EXPECT_EQ(g.at("GptAttributes"), "txtGptAttributes");
+    EXPECT_EQ(g.at("ApplyToAllConnectedVolumes"), "txtApplyToAllConnectedVolumes");
+    EXPECT_EQ(g.at("RevertOnClose"), "txtRevertOnClose");
+    const auto a = NamesOf(access);
+    EXPECT_EQ(a.at("GENERIC_READ"), "lst#17");
+    EXPECT_EQ(a.at("FILE_TRAVERSE"), "lst#6");
+    EXPECT_EQ(a.at("OK"), "cmdOK");
+}
+
+TEST_F(SessionFormNames, RefusedValuesSayWhy) {
+    app::FrmMain frm(tk, m, "");
+    const auto targets = session::Targets(frm);
+    const std::tuple<const char*, const char*, bool> rows[] = {
+        {"Creation", "CREATE_NEW", true},
+        {"Creation", "create_new", false},
+        {"Creation", "5", false},
+        {"FILE_SHARE_READ", "checked", true},
+        {"FILE_SHARE_READ", "1", false},
+        {"Access", "not hex at all", true},  // the handler says so on the result line
+        {"CreateFile", "x", false},
+    };
+    for (const auto& [name, value, taken] : rows) {
+        const session::Target* t = session::FindTarget(targets, name);
+        ASSERT_NE(t, nullptr) << name;
+        EXPECT_EQ(session::RefusalOf(*t, value).empty(), taken) << name << ": " << value;
+    }
+}
+
+}  // namespace
