@@ -78,7 +78,9 @@ void PlaceFirstTime(Win32FormPeer& p) {
 Win32Toolkit::Win32Toolkit() = default;
 
 Win32Toolkit::~Win32Toolkit() {
-    for (Win32FormPeer* p : std::vector<Win32FormPeer*>(peers_)) destroy(*p->form);
+    std::vector<Form*> forms;
+    for (const auto& p : peers_) forms.push_back(p->form);
+    for (Form* f : forms) destroy(*f);
     for (auto& [key, f] : fonts_) DeleteObject(f);
 }
 
@@ -97,7 +99,7 @@ HWND Win32Toolkit::mainWindow() const {
 }
 
 bool Win32Toolkit::isFormWindow(HWND hwnd) const {
-    for (const Win32FormPeer* p : peers_)
+    for (const auto& p : peers_)
         if (p->hwnd == hwnd) return true;
     return false;
 }
@@ -109,7 +111,8 @@ HWND Win32Toolkit::activeFormWindow() const {
 
 void Win32Toolkit::create(Form& form) {
     if (form.peer) return;
-    auto* p = new Win32FormPeer;
+    auto owned = std::make_unique<Win32FormPeer>();
+    Win32FormPeer* p = owned.get();
     p->kit = this;
     p->form = &form;
     bool isMain = peers_.empty();
@@ -118,12 +121,9 @@ void Win32Toolkit::create(Form& form) {
         WS_EX_CONTROLPARENT | (isMain ? 0 : WS_EX_DLGMODALFRAME), FormWindowClass(),
         form.caption().c_str(), isMain ? kMainStyle : kDialogStyle, CW_USEDEFAULT, CW_USEDEFAULT,
         100, 100, isMain ? nullptr : mainWindow(), nullptr, GetModuleHandleA(nullptr), p);
-    if (!p->hwnd) {
-        delete p;
-        return;
-    }
+    if (!p->hwnd) return;
     form.peer = p;
-    peers_.push_back(p);
+    peers_.push_back(std::move(owned));
     p->dpiX = WindowDpi(p->hwnd, false);
     p->dpiY = WindowDpi(p->hwnd, true);
     SIZE s = OuterSize(*p);
@@ -197,8 +197,8 @@ void Win32Toolkit::enableOthers(Win32FormPeer& modal, bool on) {
         modal.disabled.clear();
         return;
     }
-    for (Win32FormPeer* p : peers_)
-        if (p != &modal && IsWindowVisible(p->hwnd) && IsWindowEnabled(p->hwnd)) {
+    for (const auto& p : peers_)
+        if (p.get() != &modal && IsWindowVisible(p->hwnd) && IsWindowEnabled(p->hwnd)) {
             EnableWindow(p->hwnd, FALSE);
             modal.disabled.push_back(p->hwnd);
         }
@@ -220,9 +220,8 @@ void Win32Toolkit::destroy(Form& form) {
     // Messages sent while the windows go are no longer the form's business.
     SetWindowLongPtrA(p->hwnd, GWLP_USERDATA, 0);
     DestroyWindow(p->hwnd);  // its children and its tooltip window with it
-    std::erase(peers_, p);
     form.peer = nullptr;
-    delete p;
+    std::erase_if(peers_, [p](const auto& owned) { return owned.get() == p; });
 }
 
 void Win32Toolkit::captionChanged(Form& form) {

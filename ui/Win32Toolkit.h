@@ -98,7 +98,8 @@ class Win32Toolkit : public Toolkit {
     void waitPainting();
     void closeIfAsked();
 
-    std::vector<Win32FormPeer*> peers_;  // loaded forms; the first is the main window
+    // The window records of loaded forms, owned here; the first is the main window's.
+    std::vector<std::unique_ptr<Win32FormPeer>> peers_;
     std::map<std::tuple<std::string, long, int, bool>, HFONT> fonts_;
     int pointer_ = kPointerDefault;
     std::unique_ptr<Win32Worker> worker_;  // made at the first call that may block
