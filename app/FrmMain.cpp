@@ -93,8 +93,6 @@ void FrmMain::wireEvents() {
     cmdFlush.onClick = [this] { cmdFlush_Click(); };
     cmdDelete.onClick = [this] { cmdDelete_Click(); };
     cmdGetFileType.onClick = [this] { cmdGetFileType_Click(); };
-    ctl("cmdSetDiskAttributes").onClick = [this] { cmdSetDiskAttributes_Click(); };
-    ctl("cmdVolSetGptAttr").onClick = [this] { cmdVolSetGptAttr_Click(); };
 }
 
 void FrmMain::Form_Load() {

@@ -179,19 +179,12 @@ void FrmSetGptAttribs::SelectAllOnFocus(ui::Control& focused) {
 
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Leading hex digits as 32 bits: more than eight keep their last eight, as a 32-bit register
 // shifted digit by digit would.
 std::uint32_t LeadingHex32(std::string_view s) {
     std::uint32_t v = 0;
     for (char c : s) {
-        const int d = HexDigit(c);
+        const int d = io::HexDigit(c);
         if (d < 0) break;
         v = (v << 4) | static_cast<std::uint32_t>(d);
     }
@@ -223,7 +216,7 @@ GptText ParseGptText(std::string_view text) {
         text.remove_prefix(2);
     if (text.empty()) return {false, 0, "is empty"};
     for (char c : text)
-        if (HexDigit(c) < 0) return {false, 0, "is not a hexadecimal number"};
+        if (io::HexDigit(c) < 0) return {false, 0, "is not a hexadecimal number"};
     if (text.size() > 16) return {false, 0, "has more than 16 hexadecimal digits"};
     // Digits alone: the word as the split into halves reads it.
     return {true, ValueOfHex64(text), {}};

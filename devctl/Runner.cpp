@@ -13,11 +13,14 @@ void FrmMain::bindRequests() {
     // ctl() throws on a name the window does not have: a misspelt row fails at start-up.
     for (const devctl::Request& r : devctl::Requests())
         ctl(r.button, r.index).onClick = [this, &r] { RunRequest(r); };
+    // The two changes go through their dialogs before the request.
+    ctl("cmdSetDiskAttributes").onClick = [this] { cmdSetDiskAttributes_Click(); };
+    ctl("cmdVolSetGptAttr").onClick = [this] { cmdVolSetGptAttr_Click(); };
 }
 
 std::optional<devctl::Reply> FrmMain::SendRequest(const devctl::Request& r,
-                                                   std::span<const std::uint8_t> input,
-                                                   devctl::OutBuffer& out) {
+                                                  std::span<const std::uint8_t> input,
+                                                  devctl::OutBuffer& out) {
     alignas(8) std::uint8_t in[devctl::kMaxInSize] = {};
     std::span<const std::uint8_t> sent = input;
     if (sent.empty() && r.inSize) {
@@ -39,9 +42,9 @@ std::optional<devctl::Reply> FrmMain::SendRequest(const devctl::Request& r,
         return std::nullopt;
     }
     // A count beyond the buffer is shown as it came but never read past the buffer.
-    return devctl::Reply{res, bytesReturned,
-                         std::span<const std::uint8_t>(
-                             out.bytes, std::min<std::size_t>(r.outSize, bytesReturned))};
+    return devctl::Reply{
+        res, bytesReturned,
+        std::span<const std::uint8_t>(out.bytes, std::min<std::size_t>(r.outSize, bytesReturned))};
 }
 
 bool FrmMain::RunRequest(const devctl::Request& r, std::span<const std::uint8_t> input) {

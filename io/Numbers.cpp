@@ -91,13 +91,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 double HexValue(std::string_view digits) {
     std::uint64_t value = 0;
     int significant = 0;
@@ -233,6 +226,13 @@ bool MulExact(std::int64_t a, std::int64_t b, std::int64_t& out) {
 std::int32_t SafeUBound(const std::vector<std::uint8_t>& array) {
     // Read and write size Buf to at most 2^31 bytes, whose upper bound still fits.
     return static_cast<std::int32_t>(static_cast<std::int64_t>(array.size()) - 1);
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
 }  // namespace io

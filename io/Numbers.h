@@ -30,6 +30,9 @@ std::string HexNoPad(std::uint32_t value);
 // A byte count with a decimal unit: "999 Bytes", "4.096 KB", "1.0 MB", "1000.0 MB", "1.0 TB".
 std::string FormatSize(std::int64_t size, std::string_view decimalSeparator = ".");
 
+// The value of a hexadecimal digit of either case, -1 for any other character.
+int HexDigit(char c);
+
 // The number in a count or position box: "0x" hex (32-bit two's complement) or decimal with
 // sign, fraction and exponent, blanks skipped, reading up to the first other character.
 // Hex text with more than 8 significant digits gives its full magnitude, which callers then

@@ -1,5 +1,7 @@
 #include "open/HexText.h"
 
+#include "io/Numbers.h"
+
 namespace app {
 
 HexText ParseHexText(std::string_view text) {
@@ -8,15 +10,8 @@ HexText ParseHexText(std::string_view text) {
     std::uint64_t value = 0;
     int significant = 0;
     for (char c : text) {
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return {false, 0, "is not a hexadecimal number"};
+        const int d = io::HexDigit(c);
+        if (d < 0) return {false, 0, "is not a hexadecimal number"};
         if (value != 0 || d != 0) ++significant;
         if (significant > 8) return {false, 0, "has more than 8 hexadecimal digits"};
         value = (value << 4) | static_cast<std::uint64_t>(d);

@@ -77,6 +77,13 @@ Open* handleOf(State& s, Handle h) {
     return it == s.handles.end() ? nullptr : &it->second;
 }
 
+DWORD usableOpen(State& s, Handle h, Open*& o) {
+    o = handleOf(s, h);
+    if (!o) return err::INVALID_HANDLE;
+    // Its volume was dismounted under it: the handle stays, but nothing reaches the volume.
+    return o->dismounted ? err::NOT_READY : err::SUCCESS;
+}
+
 Handle addHandle(State& s, Open o) {
     Handle h;
     if (!s.freeHandles.empty()) {
@@ -253,9 +260,8 @@ BOOL SimMachine::ReadFile(Handle h, void* buffer, DWORD toRead, DWORD* read) {
     if (read) *read = 0;
     if (failing(s, "ReadFile")) return 0;
     auto fail = Failing(s, 0);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (o->dismounted) return fail(err::NOT_READY);
+    Open* o = nullptr;
+    if (DWORD e = usableOpen(s, h, o)) return fail(e);
     if (!(o->access & w::FILE_READ_DATA)) return fail(err::ACCESS_DENIED);
     if (toRead && !buffer) return fail(err::NOACCESS);
     DWORD done = 0;
@@ -294,9 +300,8 @@ BOOL SimMachine::WriteFile(Handle h, const void* buffer, DWORD toWrite, DWORD* w
     if (written) *written = 0;
     if (failing(s, "WriteFile")) return 0;
     auto fail = Failing(s, 0);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (o->dismounted) return fail(err::NOT_READY);
+    Open* o = nullptr;
+    if (DWORD e = usableOpen(s, h, o)) return fail(e);
     if (!(o->access & kWriteish)) return fail(err::ACCESS_DENIED);
     if (toWrite && !buffer) return fail(err::NOACCESS);
     if (o->kind == Open::Kind::File) {
@@ -338,9 +343,8 @@ DWORD SimMachine::SetFilePointer(Handle h, std::int32_t distanceLow, std::int32_
     State& s = *s_;
     if (failing(s, "SetFilePointer")) return kInvalidSetFilePointer;
     auto fail = Failing(s, kInvalidSetFilePointer);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (o->dismounted) return fail(err::NOT_READY);
+    Open* o = nullptr;
+    if (DWORD e = usableOpen(s, h, o)) return fail(e);
     const std::int64_t distance =
         distanceHigh ? std::int64_t((std::uint64_t(std::uint32_t(*distanceHigh)) << 32) |
                                     std::uint32_t(distanceLow))
@@ -379,9 +383,8 @@ BOOL SimMachine::SetEndOfFile(Handle h) {
     State& s = *s_;
     if (failing(s, "SetEndOfFile")) return 0;
     auto fail = Failing(s, 0);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (o->dismounted) return fail(err::NOT_READY);
+    Open* o = nullptr;
+    if (DWORD e = usableOpen(s, h, o)) return fail(e);
     if (o->kind != Open::Kind::File) return fail(err::INVALID_FUNCTION);
     // Wine answers 87 for a handle without write access.
     if (!(o->access & w::FILE_WRITE_DATA)) return fail(err::ACCESS_DENIED);
@@ -395,9 +398,8 @@ BOOL SimMachine::FlushFileBuffers(Handle h) {
     State& s = *s_;
     if (failing(s, "FlushFileBuffers")) return 0;
     auto fail = Failing(s, 0);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (o->dismounted) return fail(err::NOT_READY);
+    Open* o = nullptr;
+    if (DWORD e = usableOpen(s, h, o)) return fail(e);
     if (!(o->access & kWriteish)) return fail(err::ACCESS_DENIED);
     if (o->kind == Open::Kind::Volume && !s.volume(o->drive)->hasMedia) return fail(err::NOT_READY);
     if (o->kind == Open::Kind::Device && s.devices.at(o->device).type == Device::Type::Null)
@@ -410,9 +412,8 @@ DWORD SimMachine::GetFileSize(Handle h, DWORD* sizeHigh) {
     State& s = *s_;
     if (failing(s, "GetFileSize")) return kInvalidSetFilePointer;
     auto fail = Failing(s, kInvalidSetFilePointer);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (o->dismounted) return fail(err::NOT_READY);
+    Open* o = nullptr;
+    if (DWORD e = usableOpen(s, h, o)) return fail(e);
     // A volume or disk has no file size: its length comes from a device control. Windows and
     // Wine both fail; Wine's 1 is what the machine answers.
     if (isRawDisk(s, *o)) return fail(err::INVALID_FUNCTION);
@@ -427,9 +428,8 @@ DWORD SimMachine::GetFileType(Handle h) {
     State& s = *s_;
     if (failing(s, "GetFileType")) return w::FILE_TYPE_UNKNOWN;
     auto fail = Failing(s, w::FILE_TYPE_UNKNOWN);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (o->dismounted) return fail(err::NOT_READY);
+    Open* o = nullptr;
+    if (DWORD e = usableOpen(s, h, o)) return fail(e);
     // Volumes and disks are disk devices (Wine: 0 with 50 for a volume, 66 for a disk).
     if (o->kind != Open::Kind::Device) return w::FILE_TYPE_DISK;
     switch (s.devices.at(o->device).type) {
@@ -470,9 +470,8 @@ BOOL SimMachine::DeviceIoControl(Handle h, DWORD ioControlCode, const void* inBu
     if (bytesReturned) *bytesReturned = 0;
     if (failing(s, "DeviceIoControl")) return 0;
     auto fail = Failing(s, 0);
-    Open* o = handleOf(s, h);
-    if (!o) return fail(err::INVALID_HANDLE);
-    if (o->dismounted) return fail(err::NOT_READY);
+    Open* o = nullptr;
+    if (DWORD e = usableOpen(s, h, o)) return fail(e);
     const auto* in = static_cast<const std::uint8_t*>(inBuffer);
     auto* out = static_cast<std::uint8_t*>(outBuffer);
     s.lastControl.code = ioControlCode;

@@ -237,6 +237,8 @@ auto Failing(State& s, R failure) {
 // --- Handles (SimFiles.cpp) ----------------------------------------------------------------------
 
 Open* handleOf(State& s, Handle h);
+// The open behind a handle that calls may use, or INVALID_HANDLE / NOT_READY (dismounted).
+DWORD usableOpen(State& s, Handle h, Open*& o);
 Handle addHandle(State& s, Open o);
 bool conflictsWithOpens(const State& s, const Open& wanted);
 // Unlinks a file whose deletion was pending once nobody holds it open any more.

@@ -14,14 +14,6 @@ namespace {
 
 class BufRules : public HandlerTest {
   protected:
-    void Read(const std::string& count) {
-        frm.txtCount.setText(count);
-        frm.cmdRead.click();
-    }
-    void Write(const std::string& count) {
-        frm.txtCount.setText(count);
-        frm.cmdWrite.click();
-    }
     void MoveTo(const std::string& low) {
         frm.txtPosHigh.setText("0");
         frm.txtPosLow.setText(low);

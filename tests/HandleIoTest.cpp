@@ -43,14 +43,6 @@ class HandleIo : public HandlerTest {
         if (failing) m.failNext(failing, error);
         button.click();
     }
-    void Read(const std::string& count) {
-        frm.txtCount.setText(count);
-        frm.cmdRead.click();
-    }
-    void Write(const std::string& count) {
-        frm.txtCount.setText(count);
-        frm.cmdWrite.click();
-    }
     void MoveTo(const std::string& high, const std::string& low) {
         frm.txtPosHigh.setText(high);
         frm.txtPosLow.setText(low);

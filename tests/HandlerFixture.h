@@ -36,6 +36,16 @@ class HandlerTest : public ::testing::Test {
         tk.pointerHistory.clear();
     }
 
+    // Read or Write with this text in the Count box.
+    void Read(const std::string& count) {
+        frm.txtCount.setText(count);
+        frm.cmdRead.click();
+    }
+    void Write(const std::string& count) {
+        frm.txtCount.setText(count);
+        frm.cmdWrite.click();
+    }
+
     std::string Result() const { return frm.lblResult.text(); }
 
     int Count(const std::string& call) const {
