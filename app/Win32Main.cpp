@@ -2,6 +2,7 @@
 // Our headers first: <windows.h> turns names such as GENERIC_READ into macros.
 #include "app/CommandLine.h"
 #include "app/FrmMain.h"
+#include "session/FrmSession.h"
 #include "sys/Kernel.h"
 #include "sys/WaitingKernel.h"
 #include "ui/Win32Toolkit.h"
@@ -54,6 +55,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1)
         frm.decimalSeparator = separator;
     frm.load();
+    // Every press is kept; the system menu and Ctrl+H show the session.
+    session::MainSession session(frm);
     frm.show(false);
     // Closing the main window unloads it (Form_Unload), which ends the loop and the program.
     return toolkit.run(frm);

@@ -126,7 +126,7 @@ void FrmMain::cmdWrite_Click() {
     k.Sleep(100);
 
     if (io::SafeUBound(Buf) < count) {
-        const int answer = toolkit().msgBox("Writing ZEROS! Sure?", "Warning", ui::kYesNoQuestion);
+        const int answer = toolkit().ask("Writing ZEROS! Sure?", "Warning", ui::kYesNoQuestion);
         if (answer == ui::kIdNo) return;
         if (!GrowKeeping(Buf, static_cast<std::size_t>(count) + 1)) {
             return SetResult("Err: alloc mem failed");

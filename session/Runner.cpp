@@ -12,6 +12,7 @@
 #include "app/FrmMain.h"
 #include "open/HexText.h"
 #include "session/InertKernel.h"
+#include "session/Lines.h"
 #include "session/Names.h"
 #include "session/Script.h"
 #include "ui/Headless.h"
@@ -66,8 +67,8 @@ bool Changes(const app::FrmMain& f, const ui::Control& button) {
     return flags.ok && (flags.value & sys::w::FILE_FLAG_DELETE_ON_CLOSE) != 0;
 }
 
-std::string SetLine(const Step& s) {
-    return std::string(s.inDialog ? "  " : "") + s.name + ": " + s.value;
+std::string SetLineOf(const Step& s) {
+    return SetLine(s.name, s.value, s.inDialog);
 }
 
 enum class Mode { Rehearse, Run };
@@ -131,7 +132,7 @@ class Pass {
         if (std::string refusal = RefusalOf(*t, s.value); !refusal.empty())
             throw Fault{s.line, refusal};
         SetValue(*t, s.value);
-        print(SetLine(s));
+        print(SetLineOf(s));
     }
 
     void press(const Step& s, const std::vector<Step>& dialog, const Step* answer) {
@@ -140,7 +141,7 @@ class Pass {
         if (t->control->kind() != ui::Kind::Button)
             throw Fault{s.line, s.name + " is not a button: write '" + s.name + ": VALUE'"};
         ui::Control& button = *t->control;
-        print("press " + s.name);
+        print(PressLine(s.name, false));
         if (!button.enabled()) {
             // The rehearsal's opens all succeed; only the real run knows.
             if (mode_ == Mode::Run) note(s.line, s.name + " is disabled: not pressed");
@@ -167,11 +168,11 @@ class Pass {
                         if (std::string refusal = RefusalOf(*dt, d.value); !refusal.empty())
                             throw Fault{d.line, refusal};
                         SetValue(*dt, d.value);
-                        dialogLines.push_back(SetLine(d));
+                        dialogLines.push_back(SetLineOf(d));
                     } else {
                         if (dt->control->kind() != ui::Kind::Button)
                             throw Fault{d.line, d.name + " is not a button"};
-                        dialogLines.push_back("  press " + d.name);
+                        dialogLines.push_back(PressLine(d.name, true));
                         dt->control->click();
                     }
                 }
@@ -180,6 +181,7 @@ class Pass {
         if (answer) tk_.msgBoxAnswers.push_back(answer->value == "Yes" ? ui::kIdYes : ui::kIdNo);
         tk_.unanswered.clear();
         const std::size_t asked = tk_.msgBoxes.size();
+        const Shown before = ShownBy(frm_);
 
         try {
             button.click();
@@ -208,7 +210,8 @@ class Pass {
                 throw Fault{dialog.front().line, s.name + " opens no dialog"};
             print("# the dialog did not open");
         }
-        if (answered && tk_.msgBoxes.size() > asked) print("answer " + answer->value);
+        if (answered && tk_.msgBoxes.size() > asked)
+            print(AnswerLine(answer->value == "Yes" ? ui::kIdYes : ui::kIdNo));
         if (mode_ == Mode::Run)
             for (const std::string& question : tk_.unanswered)
                 note(s.line, "'" + question + "' was asked and the script gives no answer: No");
@@ -219,8 +222,8 @@ class Pass {
             listing->calls.clear();
         }
         if (mode_ == Mode::Run) {
-            const std::string& result = frm_.lblResult.text();
-            print(result.empty() ? "expect" : "expect " + result);
+            print(ExpectLine(frm_.lblResult.text()));
+            for (const std::string& line : ShownLines(before, ShownBy(frm_))) print(line);
         }
     }
 

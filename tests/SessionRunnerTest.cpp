@@ -192,8 +192,9 @@ TEST_F(Runner, EveryDialogOutcomeIsTheWindows) {
         const int status = session::RunScript(script, fresh, {.allowChanges = true}, out);
         EXPECT_EQ(status, 0) << out.str();
         const std::string text = out.str();
-        const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
-        EXPECT_EQ(last, std::string(r.lastLine) + "\n") << text;
+        const std::size_t at = text.rfind("\nexpect");
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(text.substr(at + 1, text.find('\n', at + 1) - at - 1), r.lastLine) << text;
     }
     // GPT: the word set through the dialog, or left as it was.
     for (const auto& [button, attr] :

@@ -59,7 +59,10 @@ void Form::load() {
 void Form::show(bool modal) {
     load();
     Form_Activate();
+    Observer* observer = modal ? toolkit_->observer : nullptr;
+    if (observer) observer->modalShowing(*this);
     toolkit_->show(*this, modal);
+    if (observer) observer->modalEnded(*this);
 }
 
 void Form::hide() {

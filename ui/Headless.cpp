@@ -83,6 +83,28 @@ void Headless::disableTheme(Control& control) {
     chores.push_back("disableTheme(" + control.fullName() + ")");
 }
 
+void Headless::addCommand(Form& form, const std::string& caption, char ctrlKey,
+                          std::function<void()> action) {
+    commands.push_back({&form, caption, ctrlKey, std::move(action)});
+}
+
+bool Headless::ctrlKey(Form& form, char key) {
+    for (const Command& c : commands)
+        if (c.form == &form && c.key == key) {
+            c.action();
+            return true;
+        }
+    return false;
+}
+
+std::string Headless::saveFileName(Form&, const std::string& suggested) {
+    savePrompts.push_back(suggested);
+    if (saveNames.empty()) return "";
+    std::string name = std::move(saveNames.front());
+    saveNames.pop_front();
+    return name;
+}
+
 void Headless::waitFor(const std::function<void()>& call) {
     std::exception_ptr failure;
     std::thread worker([&] {

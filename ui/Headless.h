@@ -55,6 +55,23 @@ class Headless : public Toolkit {
     void addExStyle(Form& form, std::uint32_t exStyle) override;
     void setComboMinVisible(Control& combo, int count) override;
     void disableTheme(Control& control) override;
+
+    // Commands by form and caption; runCommand runs one as its menu item would, key() as its
+    // Ctrl+key would on that form (false when there is none).
+    struct Command {
+        Form* form;
+        std::string caption;
+        char key;
+        std::function<void()> action;
+    };
+    std::vector<Command> commands;
+    void addCommand(Form& form, const std::string& caption, char ctrlKey,
+                    std::function<void()> action) override;
+    bool ctrlKey(Form& form, char key);
+    // The names the user gives in the next save dialogs ("" cancels); none left cancels.
+    std::deque<std::string> saveNames;
+    std::vector<std::string> savePrompts;  // the suggested names, in order
+    std::string saveFileName(Form& owner, const std::string& suggested) override;
     // What the next focusCameByMouse() answers; every selectAllText, by control name.
     bool focusByMouse = false;
     std::vector<std::string> selectedAll;

@@ -12,6 +12,17 @@ namespace ui {
 
 class Form;
 
+// Told what the user settles in modal forms and message boxes; the session history listens.
+class Observer {
+  public:
+    virtual ~Observer() = default;
+    // A modal form is about to show, its values set; it has been hidden again.
+    virtual void modalShowing(Form&) {}
+    virtual void modalEnded(Form&) {}
+    // A question was answered.
+    virtual void answered(const std::string& /*question*/, int /*answer*/) {}
+};
+
 inline constexpr int kPointerDefault = 0;
 inline constexpr int kPointerHourglass = 11;
 
@@ -41,6 +52,20 @@ class Toolkit {
 
     // Modal message box; returns kIdYes or kIdNo for a Yes/No box.
     virtual int msgBox(const std::string& text, const std::string& title, std::uint32_t style) = 0;
+    // The same, told to the observer: what forms call.
+    int ask(const std::string& text, const std::string& title, std::uint32_t style) {
+        const int answer = msgBox(text, title, style);
+        if (observer) observer->answered(text, answer);
+        return answer;
+    }
+    Observer* observer = nullptr;
+
+    // A command of the form's system menu ("caption\tCtrl+key"), also run by Ctrl+key while the
+    // form is the active window.
+    virtual void addCommand(Form& form, const std::string& caption, char ctrlKey,
+                            std::function<void()> action) = 0;
+    // Asks where to save a file ("Save as"); "" when the user cancelled.
+    virtual std::string saveFileName(Form& owner, const std::string& suggested) = 0;
 
     // The clipboard. Each returns false when the clipboard could not be had.
     virtual bool clipboardClear() = 0;

@@ -27,6 +27,13 @@ struct Win32FormPeer {
     std::vector<HWND> disabled;
     HWND focusBefore = nullptr;
     HWND lastFocus = nullptr;  // restored when the form is activated again
+    // Commands of the system menu, each with its menu id and its Ctrl+key.
+    struct Command {
+        UINT id;
+        char key;
+        std::function<void()> action;
+    };
+    std::vector<Command> commands;
 
     int px(int twips) const { return MulDivRound(twips, dpiX); }
     int py(int twips) const { return MulDivRound(twips, dpiY); }

@@ -3,6 +3,7 @@
 #include "ui/Win32Toolkit.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <cmath>
 #include <cstring>
@@ -372,12 +373,58 @@ void Win32Toolkit::selectAllText(Control& textBox) {
         SendMessageA(h, EM_SETSEL, 0, static_cast<LPARAM>(GetWindowTextLengthA(h)));
 }
 
+void Win32Toolkit::addCommand(Form& form, const std::string& caption, char ctrlKey,
+                              std::function<void()> action) {
+    Win32FormPeer* p = PeerOf(form);
+    if (!p) return;
+    HMENU menu = GetSystemMenu(p->hwnd, FALSE);
+    // System command ids are multiples of 16 below 0xF000; ours start well clear of the system's.
+    const UINT id = 0x1000 + 16 * static_cast<UINT>(p->commands.size());
+    if (menu) {
+        if (p->commands.empty()) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        const std::string item = caption + "\tCtrl+" + ctrlKey;
+        AppendMenuA(menu, MF_STRING, id, item.c_str());
+    }
+    p->commands.push_back({id, ctrlKey, std::move(action)});
+}
+
+std::string Win32Toolkit::saveFileName(Form& owner, const std::string& suggested) {
+    char name[MAX_PATH] = "";
+    lstrcpynA(name, suggested.c_str(), MAX_PATH);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = window(owner);
+    ofn.lpstrFilter = "Scripts (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = "txt";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    return GetSaveFileNameA(&ofn) ? std::string(name) : std::string();
+}
+
+// A Ctrl+key of a command of the active form: runs it and swallows the key.
+bool Win32Toolkit::commandKey(const MSG& msg, HWND root) {
+    if (msg.message != WM_KEYDOWN || !root || GetActiveWindow() != root) return false;
+    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0)
+        return false;
+    for (const auto& p : peers_) {
+        if (p->hwnd != root) continue;
+        for (const auto& c : p->commands)
+            if (static_cast<WPARAM>(c.key) == msg.wParam) {
+                const auto action = c.action;  // the action may add commands
+                action();
+                return true;
+            }
+    }
+    return false;
+}
+
 bool Win32Toolkit::dispatch(MSG& msg) {
     if (msg.message == WM_QUIT) return false;
     ++depth_;
     // Tab, mnemonics, Enter and Escape are the dialog manager's, in every form.
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (!root || !isFormWindow(root) || !IsDialogMessageA(root, &msg)) {
+    if (!commandKey(msg, root) && (!root || !isFormWindow(root) || !IsDialogMessageA(root, &msg))) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -15,6 +15,8 @@
 //   mark found changed raises its click as the user's click would.
 // - Changes made by the program (Toolkit::changed) are mirrored to the window with notifications
 //   muted: they never come back as user changes or events.
+// - A command added to a form's system menu runs from WM_SYSCOMMAND, and from its Ctrl+key while
+//   the form is active (taken in the message loop, so an edit box never sees the key).
 // - Enter presses the form's default button, Escape its cancel button (IsDialogMessage in the
 //   message loop; DM_GETDEFID answers the default button's id).
 // - While a call that may block runs on the worker (waitFor), windows paint, timers run and sent
@@ -67,6 +69,9 @@ class Win32Toolkit : public Toolkit {
     bool focusCameByMouse() override;
     void selectAllText(Control& textBox) override;
     void waitFor(const std::function<void()>& call) override;
+    void addCommand(Form& form, const std::string& caption, char ctrlKey,
+                    std::function<void()> action) override;
+    std::string saveFileName(Form& owner, const std::string& suggested) override;
 
     // The window of a loaded form or of one of its controls; nullptr when there is none.
     HWND window(const Form& form) const;
@@ -97,6 +102,7 @@ class Win32Toolkit : public Toolkit {
     void enableOthers(Win32FormPeer& modal, bool on);
     void waitPainting();
     void closeIfAsked();
+    bool commandKey(const MSG& msg, HWND root);
 
     // The window records of loaded forms, owned here; the first is the main window's.
     std::vector<std::unique_ptr<Win32FormPeer>> peers_;

@@ -269,6 +269,14 @@ LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (r != -1) return r;
             break;
         }
+        case WM_SYSCOMMAND:
+            for (const auto& c : peer->commands)
+                if ((wp & 0xFFF0) == c.id) {
+                    const auto action = c.action;
+                    action();
+                    return 0;
+                }
+            break;
         case DM_GETDEFID:
             if (Control* d = peer->form->defaultButton) return MAKELRESULT(d->id(), DC_HASDEFID);
             return 0;

@@ -1,0 +1,165 @@
+#include "session/History.h"
+
+#include "app/FrmMain.h"
+#include "session/InertKernel.h"
+#include "session/Lines.h"
+#include "ui/Headless.h"
+
+namespace session {
+
+namespace {
+
+std::vector<std::string> ValuesOf(const std::vector<Target>& targets) {
+    std::vector<std::string> values;
+    values.reserve(targets.size());
+    for (const Target& t : targets)
+        values.push_back(t.control->kind() == ui::Kind::Button ? "" : ShownValue(t));
+    return values;
+}
+
+// What a fresh main window shows, as a replay starts from: the one the runner makes, with no
+// file name given, touching nothing.
+std::vector<std::string> FreshValues() {
+    ui::Headless toolkit;
+    InertKernel kernel;
+    app::FrmMain fresh(toolkit, kernel, "");
+    fresh.load();
+    return ValuesOf(Targets(fresh));
+}
+
+// Leaves a flag set for the life of a scope, whatever way it is left.
+class Raise {
+  public:
+    explicit Raise(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Raise() { flag_ = false; }
+    Raise(const Raise&) = delete;
+    Raise& operator=(const Raise&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+}  // namespace
+
+History::History(app::FrmMain& form)
+    : form_(form),
+      previousObserver_(form.toolkit().observer),
+      targets_(Targets(form)),
+      values_(FreshValues()) {
+    if (values_.size() != targets_.size()) values_ = ValuesOf(targets_);
+    for (const Target& t : targets_) {
+        if (t.control->kind() != ui::Kind::Button) continue;
+        hooked_.emplace_back(t.control, t.control->onClick);
+        t.control->onClick = [this, &t, handler = t.control->onClick] { press(t, handler); };
+    }
+    form.toolkit().observer = this;
+}
+
+History::~History() {
+    for (auto& [control, handler] : hooked_) control->onClick = std::move(handler);
+    form_.toolkit().observer = previousObserver_;
+}
+
+std::string History::script(std::string_view newline) const {
+    std::string text = "# Handlebench session";
+    text += newline;
+    for (const std::string& line : lines_) {
+        text += line;
+        text += newline;
+    }
+    return text;
+}
+
+void History::add(std::string line) {
+    if (full_) return;
+    if (lines_.size() + 1 >= kMaxLines) {
+        full_ = true;
+        line = "# the history is full: later presses are not recorded";
+    }
+    lines_.push_back(std::move(line));
+}
+
+void History::addChangedValues(const std::vector<Target>& targets, std::vector<std::string>& values,
+                               bool inDialog) {
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const Target& t = targets[i];
+        if (t.control->kind() == ui::Kind::Button) continue;
+        std::string now = ShownValue(t);
+        if (now == values[i]) continue;
+        add(Writable(now) ? SetLine(t.name, now, inDialog) : UnwritableLine(t.name, inDialog));
+        values[i] = std::move(now);
+    }
+}
+
+void History::press(const Target& button, const std::function<void()>& handler) {
+    // A press made by a handler is part of the press under way.
+    if (pressing_ || full_) {
+        if (handler) handler();
+        return;
+    }
+    const std::size_t before = lines_.size();
+    addChangedValues(targets_, values_, false);
+    // The pickers make no call: what they leave in their box is the value to set.
+    const bool picker =
+        button.control == &form_.cmdAccess || button.control == &form_.cmdFlagsAndAttributesList;
+    {
+        Raise pressing(pressing_);
+        if (picker) {
+            if (handler) handler();
+        } else {
+            add(PressLine(button.name, false));
+            const Shown shown = ShownBy(form_);
+            {
+                Raise recording(recording_);
+                if (handler) handler();
+            }
+            add(ExpectLine(form_.lblResult.text()));
+            for (std::string& line : ShownLines(shown, ShownBy(form_))) add(std::move(line));
+            ++presses_;
+        }
+    }
+    if (picker) {
+        addChangedValues(targets_, values_, false);
+    } else {
+        // What the handler itself put in the boxes is no edit of the user's.
+        values_ = ValuesOf(targets_);
+    }
+    if (lines_.size() != before && onChange) onChange();
+}
+
+void History::modalShowing(ui::Form& form) {
+    if (previousObserver_) previousObserver_->modalShowing(form);
+    if (!recording_ || &form == &form_) return;
+    Dialog d{&form, Targets(form), {}, {}, {}};
+    d.values = ValuesOf(d.targets);
+    dialogs_.push_back(std::move(d));
+    Dialog& dialog = dialogs_.back();
+    for (const Target& t : dialog.targets) {
+        if (t.control->kind() != ui::Kind::Button) continue;
+        dialog.hooked.emplace_back(t.control, t.control->onClick);
+        t.control->onClick = [&dialog, &t, handler = t.control->onClick] {
+            dialog.pressed = t.name;
+            if (handler) handler();
+        };
+    }
+}
+
+void History::modalEnded(ui::Form& form) {
+    if (!dialogs_.empty() && dialogs_.back().form == &form) {
+        Dialog& d = dialogs_.back();
+        for (auto& [control, handler] : d.hooked) control->onClick = std::move(handler);
+        addChangedValues(d.targets, d.values, true);
+        // The close box does what Cancel does in every dialog of the window.
+        if (d.pressed.empty() && FindTarget(d.targets, "Cancel")) d.pressed = "Cancel";
+        if (!d.pressed.empty()) add(PressLine(d.pressed, true));
+        dialogs_.pop_back();
+    }
+    if (previousObserver_) previousObserver_->modalEnded(form);
+}
+
+void History::answered(const std::string& question, int answer) {
+    if (recording_) add(AnswerLine(answer));
+    if (previousObserver_) previousObserver_->answered(question, answer);
+}
+
+}  // namespace session

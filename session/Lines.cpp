@@ -1,0 +1,80 @@
+#include "session/Lines.h"
+
+#include <initializer_list>
+
+#include "app/FrmMain.h"
+#include "ui/Toolkit.h"
+
+namespace session {
+
+namespace {
+
+bool IsControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+}
+
+std::string Printable(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (IsControl(c)) c = '*';
+    return out;
+}
+
+// A line built by appending: GCC 12 takes some chains of + on strings for overlapping copies.
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::string line;
+    for (std::string_view p : parts) line.append(p);
+    return line;
+}
+
+std::string_view Indent(bool inDialog) {
+    return inDialog ? "  " : "";
+}
+
+constexpr const char* kShownNames[] = {"lblHandle", "lblFileSize", "lblFilePos", "lblRWcount"};
+
+}  // namespace
+
+bool Writable(std::string_view value) {
+    for (char c : value)
+        if (IsControl(c)) return false;
+    return true;
+}
+
+std::string SetLine(std::string_view name, std::string_view value, bool inDialog) {
+    return Joined({Indent(inDialog), name, ": ", value});
+}
+
+std::string UnwritableLine(std::string_view name, bool inDialog) {
+    return Joined(
+        {Indent(inDialog), "# ", name, " holds a control character, which a script cannot set"});
+}
+
+std::string PressLine(std::string_view name, bool inDialog) {
+    return Joined({Indent(inDialog), "press ", name});
+}
+
+std::string AnswerLine(int answer) {
+    return answer == ui::kIdYes ? "answer Yes" : "answer No";
+}
+
+std::string ExpectLine(std::string_view result) {
+    return result.empty() ? "expect" : Joined({"expect ", Printable(result)});
+}
+
+Shown ShownBy(const app::FrmMain& form) {
+    Shown shown;
+    for (std::size_t i = 0; i < shown.size(); ++i) shown[i] = form.ctl(kShownNames[i]).text();
+    return shown;
+}
+
+std::vector<std::string> ShownLines(const Shown& before, const Shown& after) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < after.size(); ++i)
+        if (after[i] != before[i])
+            lines.push_back(Joined(
+                {"# ", kShownNames[i], ":", after[i].empty() ? "" : " ", Printable(after[i])}));
+    return lines;
+}
+
+}  // namespace session

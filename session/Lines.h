@@ -1,0 +1,35 @@
+// The lines a session is written in. The runner's transcript and the window's history both
+// write them here, so that a recorded session and its replay compare line by line.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app {
+class FrmMain;
+}
+
+namespace session {
+
+// False for a value that a script line cannot hold (a control character).
+bool Writable(std::string_view value);
+
+// "NAME: VALUE", indented in a dialog.
+std::string SetLine(std::string_view name, std::string_view value, bool inDialog);
+// The same for a value no line can hold: a comment that says so.
+std::string UnwritableLine(std::string_view name, bool inDialog);
+std::string PressLine(std::string_view name, bool inDialog);
+// "answer Yes" or "answer No" for ui::kIdYes / ui::kIdNo.
+std::string AnswerLine(int answer);
+// "expect RESULT"; a character no line can hold becomes "*", which matches it.
+std::string ExpectLine(std::string_view result);
+
+// What the window shows besides the result line: the handle, size, position and count labels.
+using Shown = std::array<std::string, 4>;
+Shown ShownBy(const app::FrmMain& form);
+// "# lblHandle: 0x7C" for each label that a press changed.
+std::vector<std::string> ShownLines(const Shown& before, const Shown& after);
+
+}  // namespace session

@@ -1,0 +1,165 @@
+// Record and replay in the real window: presses, a question and a dialog in the main window,
+// the session copied from the Session window through the clipboard, and the copy replayed by
+// hbrun.exe, which must show the same lines.
+// clang-format off
+#include "session/FrmSession.h"
+#include "MainWindowFixture.h"
+// clang-format on
+
+#include <sstream>
+
+namespace guitest {
+namespace {
+
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The lines of a text, CR LF or LF, without the shown handle: another process gets another.
+std::vector<std::string> Comparable(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("# lblHandle:", 0) == 0 || line == "# Handlebench session") continue;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+struct RunnerRun {
+    DWORD status = 0;
+    std::string out;
+};
+
+// hbrun.exe from beside this suite's directory, its output through a file.
+RunnerRun RunRunner(const std::string& arguments) {
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::filesystem::path runner = std::filesystem::path(self).parent_path().parent_path() /
+                                         "hbrun.exe";
+    const std::string outPath =
+        (std::filesystem::temp_directory_path() / "hb-gui-hbrun.out").string();
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    RunnerRun run;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = out;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::string command = "\"" + runner.string() + "\" " + arguments;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << command << ": " << GetLastError();
+        CloseHandle(out);
+        return run;
+    }
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    GetExitCodeProcess(pi.hProcess, &run.status);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(out);
+    std::ifstream in(outPath, std::ios::binary);
+    run.out.assign(std::istreambuf_iterator<char>(in), {});
+    DeleteFileA(outPath.c_str());
+    return run;
+}
+
+class SessionWindow : public MainWindow {
+  protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        session = std::make_unique<session::MainSession>(*frm);
+    }
+    void TearDown() override {
+        MainWindow::TearDown();
+        session.reset();
+    }
+    // Ctrl+key on the main window, as the keyboard gives it.
+    void ctrlKey(char k) {
+        BYTE state[256];
+        GetKeyboardState(state);
+        const BYTE before = state[VK_CONTROL];
+        state[VK_CONTROL] = 0x80;
+        SetKeyboardState(state);
+        SetFocus(item("cboFileName"));
+        key(static_cast<WPARAM>(k));
+        state[VK_CONTROL] = before;
+        SetKeyboardState(state);
+    }
+    std::unique_ptr<session::MainSession> session;
+};
+
+TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
+    const std::string content = "0123456789abcdef";
+    TempFile file("hb-gui-session.bin", content);
+    open(file.path, "0xC0000000");
+    type("txtCount", "8");
+    press("cmdRead");
+    type("txtPosLow", "0x2");
+    press("cmdSetFilePointer");
+    type("txtCount", "32");  // more than was read: the question
+    pressDuringModal("cmdWrite", "Warning", [](HWND box) {
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, IDYES)));
+    });
+    press("cmdGetFileType");
+    press("cmdGetDiskLength");
+    pressDuringModal("cmdSetDiskAttributes", "IOCTL_DISK_SET_DISK_ATTRIBUTES", [](HWND dlg) {
+        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "DISK_ATTRIBUTE_READ_ONLY"), BM_CLICK,
+                     0, 0);
+        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "Set"), BM_CLICK, 0, 0);
+    });
+    press("cmdCloseHandle");
+    EXPECT_EQ(file.size(), 34);
+
+    // Ctrl+H shows the Session window with every line of the history.
+    ctrlKey('H');
+    HWND window = FindWindowA(nullptr, "Session");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window));
+    HWND list = GetDlgItem(window, session->window()->lstSession.id());
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0),
+              static_cast<LRESULT>(session->history.lines().size()));
+
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
+    SendMessageA(GetDlgItem(window, session->window()->cmdCopy.id()), BM_CLICK, 0, 0);
+    const std::string copied = ClipboardText();
+    EXPECT_EQ(copied, session->history.script("\r\n"));
+    EXPECT_EQ(TextOf(GetDlgItem(window, session->window()->lblStatus.id())),
+              "Copied " + std::to_string(session->history.lines().size() + 1) +
+                  " lines to the clipboard");
+    Screenshot(window, "session");
+    for (const char* line : {"press CreateFile\r\n", "answer Yes\r\n",
+                             "  Attributes Mask / DISK_ATTRIBUTE_READ_ONLY: checked\r\n",
+                             "  press Set\r\n", "expect WriteFile res=1 dwBytesWritten=32\r\n"})
+        EXPECT_NE(copied.find(line), std::string::npos) << line << " not in\n" << copied;
+
+    // The replay starts from the file as the recording did.
+    std::ofstream(file.path, std::ios::binary | std::ios::trunc) << content;
+    TempFile script("hb-gui-session.txt", copied);
+    const RunnerRun replay = RunRunner("--allow-changes \"" + script.path + "\"");
+    EXPECT_EQ(replay.status, 0u) << replay.out;
+    EXPECT_EQ(Comparable(replay.out), Comparable(copied)) << replay.out;
+    EXPECT_EQ(file.size(), 34);
+
+    // Without the flag the runner stops before the first changing press, and calls nothing.
+    const RunnerRun guarded = RunRunner("\"" + script.path + "\"");
+    EXPECT_EQ(guarded.status, 2u) << guarded.out;
+    EXPECT_NE(guarded.out.find("press Write changes data"), std::string::npos) << guarded.out;
+}
+
+}  // namespace
+}  // namespace guitest
