@@ -75,6 +75,12 @@ std::string FrmSession::Text() const {
     return history_.script("\r\n");
 }
 
+// A long path may be cut on the label; its tip holds it whole.
+void FrmSession::Status(const std::string& text) {
+    lblStatus.setText(text);
+    lblStatus.setTooltip(text);
+}
+
 void FrmSession::cmdCopy_Click() {
     const std::string text = Text();
     // A busy clipboard gets one more try.
@@ -84,8 +90,8 @@ void FrmSession::cmdCopy_Click() {
         k_.Sleep(100);
         copied = copy();
     }
-    lblStatus.setText(copied ? "Copied " + Lines(history_.lines().size() + 1) + " to the clipboard"
-                             : "The clipboard is busy: nothing copied");
+    Status(copied ? "Copied " + Lines(history_.lines().size() + 1) + " to the clipboard"
+                  : "The clipboard is busy: nothing copied");
 }
 
 void FrmSession::cmdSaveAs_Click() {
@@ -97,7 +103,7 @@ void FrmSession::cmdSaveAs_Click() {
                                          w::CREATE_ALWAYS, w::FILE_ATTRIBUTE_NORMAL);
     if (h == sys::kInvalidHandle) {
         const auto error = static_cast<std::int32_t>(k_.GetLastError());
-        lblStatus.setText("Not saved: CreateFile Err=" + report::ErrorSuffix(error));
+        Status("Not saved: CreateFile Err=" + report::ErrorSuffix(error));
         return;
     }
     std::size_t done = 0;
@@ -112,11 +118,10 @@ void FrmSession::cmdSaveAs_Click() {
         done += std::min<std::size_t>(written, n);
     }
     k_.CloseHandle(h);
-    lblStatus.setText(error == 0 && done == text.size()
-                          ? "Saved " + Lines(history_.lines().size() + 1) + " to " + name
-                          : "Saved only " + std::to_string(done) + " of " +
-                                std::to_string(text.size()) +
-                                " bytes: WriteFile Err=" + report::ErrorSuffix(error));
+    Status(error == 0 && done == text.size()
+               ? "Saved " + Lines(history_.lines().size() + 1) + " to " + name
+               : "Saved only " + std::to_string(done) + " of " + std::to_string(text.size()) +
+                     " bytes: WriteFile Err=" + report::ErrorSuffix(error));
 }
 
 MainSession::MainSession(app::FrmMain& main) : history(main), main_(main) {

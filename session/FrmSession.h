@@ -35,6 +35,7 @@ class FrmSession : public ui::Form {
 
   private:
     std::string Text() const;
+    void Status(const std::string& text);
     History& history_;
     sys::Kernel& k_;
 };

@@ -41,11 +41,12 @@ class Raise {
 
 }  // namespace
 
-History::History(app::FrmMain& form)
+History::History(app::FrmMain& form, std::size_t maxLines)
     : form_(form),
       previousObserver_(form.toolkit().observer),
       targets_(Targets(form)),
-      values_(FreshValues()) {
+      values_(FreshValues()),
+      maxLines_(maxLines) {
     if (values_.size() != targets_.size()) values_ = ValuesOf(targets_);
     for (const Target& t : targets_) {
         if (t.control->kind() != ui::Kind::Button) continue;
@@ -72,7 +73,7 @@ std::string History::script(std::string_view newline) const {
 
 void History::add(std::string line) {
     if (full_) return;
-    if (lines_.size() + 1 >= kMaxLines) {
+    if (lines_.size() + 1 >= maxLines_) {
         full_ = true;
         line = "# the history is full: later presses are not recorded";
     }
@@ -80,10 +81,10 @@ void History::add(std::string line) {
 }
 
 void History::addChangedValues(const std::vector<Target>& targets, std::vector<std::string>& values,
-                               bool inDialog) {
+                               bool inDialog, const ui::Control* only) {
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const Target& t = targets[i];
-        if (t.control->kind() == ui::Kind::Button) continue;
+        if (t.control->kind() == ui::Kind::Button || (only && t.control != only)) continue;
         std::string now = ShownValue(t);
         if (now == values[i]) continue;
         add(Writable(now) ? SetLine(t.name, now, inDialog) : UnwritableLine(t.name, inDialog));
@@ -98,29 +99,27 @@ void History::press(const Target& button, const std::function<void()>& handler) 
         return;
     }
     const std::size_t before = lines_.size();
-    addChangedValues(targets_, values_, false);
-    // The pickers make no call: what they leave in their box is the value to set.
-    const bool picker =
-        button.control == &form_.cmdAccess || button.control == &form_.cmdFlagsAndAttributesList;
-    {
-        Raise pressing(pressing_);
-        if (picker) {
-            if (handler) handler();
-        } else {
-            add(PressLine(button.name, false));
-            const Shown shown = ShownBy(form_);
-            {
-                Raise recording(recording_);
-                if (handler) handler();
-            }
-            add(ExpectLine(form_.lblResult.text()));
-            for (std::string& line : ShownLines(shown, ShownBy(form_))) add(std::move(line));
-            ++presses_;
-        }
-    }
-    if (picker) {
-        addChangedValues(targets_, values_, false);
+    const Raise pressing(pressing_);
+    // The pickers make no call: what they leave in their box is a value to set. Other edits
+    // wait for the press that uses them.
+    const ui::Control* pickerBox = button.control == &form_.cmdAccess ? &form_.txtAccess
+                                   : button.control == &form_.cmdFlagsAndAttributesList
+                                       ? &form_.txtFlagsAndAttibutes
+                                       : nullptr;
+    if (pickerBox) {
+        if (handler) handler();
+        addChangedValues(targets_, values_, false, pickerBox);
     } else {
+        addChangedValues(targets_, values_, false);
+        add(PressLine(button.name, false));
+        const Shown shown = ShownBy(form_);
+        {
+            const Raise recording(recording_);
+            if (handler) handler();
+        }
+        add(ExpectLine(form_.lblResult.text()));
+        for (std::string& line : ShownLines(shown, ShownBy(form_))) add(std::move(line));
+        ++presses_;
         // What the handler itself put in the boxes is no edit of the user's.
         values_ = ValuesOf(targets_);
     }

@@ -22,8 +22,11 @@ namespace session {
 
 class History : private ui::Observer {
   public:
+    // A window left pressing for days stops recording here rather than eat the memory.
+    static constexpr std::size_t kMaxLines = 100000;
+
     // Hooks the buttons of a loaded main window; unhooks them when it goes.
-    explicit History(app::FrmMain& form);
+    explicit History(app::FrmMain& form, std::size_t maxLines = kMaxLines);
     ~History() override;
     History(const History&) = delete;
     History& operator=(const History&) = delete;
@@ -36,9 +39,6 @@ class History : private ui::Observer {
     // Told after lines were added.
     std::function<void()> onChange;
 
-    // A window left pressing for days stops recording here rather than eat the memory.
-    static constexpr std::size_t kMaxLines = 100000;
-
   private:
     struct Dialog {
         ui::Form* form;
@@ -49,8 +49,9 @@ class History : private ui::Observer {
     };
 
     void press(const Target& button, const std::function<void()>& handler);
+    // A line for each value that differs from `values` (only `only`'s, when given).
     void addChangedValues(const std::vector<Target>& targets, std::vector<std::string>& values,
-                          bool inDialog);
+                          bool inDialog, const ui::Control* only = nullptr);
     void add(std::string line);
     void modalShowing(ui::Form& form) override;
     void modalEnded(ui::Form& form) override;
@@ -64,6 +65,7 @@ class History : private ui::Observer {
     std::deque<Dialog> dialogs_;  // open dialogs, innermost last; their hooks point here
     bool pressing_ = false;       // a press under way
     bool recording_ = false;      // ... whose dialogs and answers are recorded
+    std::size_t maxLines_;
     bool full_ = false;
     std::size_t presses_ = 0;
     std::vector<std::string> lines_;

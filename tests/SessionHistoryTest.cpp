@@ -211,3 +211,168 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
 }
 
 }  // namespace
+
+TEST(History, KeepsPressesOnlyWithTheEditsBeforeThem) {
+    Bench b;
+    b.frm.txtCount.setText("77");
+    const std::string posLow = b.frm.txtPosLow.text();
+    b.frm.txtPosLow.setText("0x9");
+    b.frm.txtPosLow.setText(posLow);  // back as it was: no line
+    EXPECT_TRUE(b.history.lines().empty());
+    // A cancelled picker leaves nothing either.
+    b.tk.modalScripts.push_back([](ui::Form& d) {
+        Set(d, "GENERIC_READ", "checked");
+        Click(d, "Cancel");
+    });
+    b.frm.cmdAccess.click();
+    EXPECT_TRUE(b.history.lines().empty());
+    b.frm.cmdGetFileType.click();
+    EXPECT_EQ(b.history.lines(),
+              (std::vector<std::string>{"Count: 77", "press GetFileType",
+                                        "expect GetFileType Err=6  (INVALID_HANDLE)"}));
+    EXPECT_EQ(b.history.presses(), 1u);
+}
+
+TEST(History, AFileNameFromTheCommandLineIsSetByTheScript) {
+    Bench b("C:\\Windows\\win.ini");
+    b.frm.cmdCreateFile.click();
+    ASSERT_GE(b.history.lines().size(), 2u);
+    EXPECT_EQ(b.history.lines()[0], "FileName: C:\\Windows\\win.ini");
+    EXPECT_EQ(b.history.lines()[1], "press CreateFile");
+}
+
+TEST(History, AValueNoLineCanHoldIsNotedAndTheScriptStillReads) {
+    Bench b;
+    b.frm.cboFileName.setText(std::string("C:\\a\x01z"));
+    b.frm.cmdCreateFile.click();
+    EXPECT_EQ(b.history.lines()[0],
+              "# FileName holds a control character, which a script cannot set");
+    sys::SimMachine fresh;
+    std::ostringstream out;
+    EXPECT_EQ(session::RunScript(b.history.script("\n"), fresh, {.dryRun = true}, out), 0)
+        << out.str();
+}
+
+TEST(History, AFullHistoryEndsWithANoteAndThePressesGoOn) {
+    ui::Headless tk;
+    sys::SimMachine m;
+    app::FrmMain frm(tk, m, "");
+    frm.load();
+    History h(frm, 8);
+    for (int i = 0; i < 5; ++i) frm.cmdGetFileType.click();
+    EXPECT_EQ(h.lines().size(), 8u);
+    EXPECT_EQ(h.lines().back(), "# the history is full: later presses are not recorded");
+    frm.lblResult.setText("");
+    frm.cmdGetFileType.click();
+    EXPECT_NE(frm.lblResult.text(), "");
+}
+
+TEST(History, GoneItLeavesTheButtonsAndTheToolkitAsTheyWere) {
+    ui::Headless tk;
+    sys::SimMachine m;
+    app::FrmMain frm(tk, m, "");
+    frm.load();
+    {
+        History h(frm);
+        EXPECT_NE(tk.observer, nullptr);
+    }
+    EXPECT_EQ(tk.observer, nullptr);
+    frm.cmdGetFileType.click();
+    EXPECT_EQ(frm.lblResult.text(), "GetFileType Err=6  (INVALID_HANDLE)");
+}
+
+// --- The Session window -------------------------------------------------------------------------
+
+class SessionWindow : public ::testing::Test {
+  protected:
+    SessionWindow() : frm(tk, m, "") {
+        frm.load();
+        session = std::make_unique<session::MainSession>(frm);
+    }
+    session::FrmSession& Window() {
+        EXPECT_TRUE(tk.ctrlKey(frm, 'H'));
+        session::FrmSession* w = session->window();
+        EXPECT_TRUE(w && w->shown());
+        return *w;
+    }
+    // A file's bytes on the simulated machine.
+    std::string Content(const std::string& name) {
+        const sys::Handle h = m.CreateFileA(name, sys::w::GENERIC_READ, 0, 3, 0);
+        if (h == sys::kInvalidHandle) return "(no file)";
+        std::string text(4096, '\0');
+        sys::DWORD got = 0;
+        m.ReadFile(h, text.data(), static_cast<sys::DWORD>(text.size()), &got);
+        m.CloseHandle(h);
+        text.resize(got);
+        return text;
+    }
+    ui::Headless tk;
+    sys::SimMachine m;
+    app::FrmMain frm;
+    std::unique_ptr<session::MainSession> session;
+};
+
+TEST_F(SessionWindow, OpensFromTheSystemMenuAndCtrlHAndFollowsThePresses) {
+    ASSERT_EQ(tk.commands.size(), 1u);
+    EXPECT_EQ(tk.commands[0].caption, "Session...");
+    EXPECT_EQ(tk.commands[0].key, 'H');
+    session::FrmSession& w = Window();
+    EXPECT_EQ(w.caption(), "Session");
+    EXPECT_EQ(w.lstSession.count(), 0u);
+    frm.cmdGetFileType.click();
+    ASSERT_EQ(w.lstSession.count(), 2u);
+    EXPECT_EQ(w.lstSession.itemText(0), "press GetFileType");
+    // The close box hides it; the menu shows the same window again, up to date.
+    w.close();
+    EXPECT_FALSE(w.shown());
+    frm.cmdFlush.click();
+    tk.commands[0].action();
+    EXPECT_EQ(session->window(), &w);
+    EXPECT_TRUE(w.shown());
+    EXPECT_EQ(w.lstSession.count(), 4u);
+}
+
+TEST_F(SessionWindow, CopyPutsTheScriptOnTheClipboardOrSaysItIsBusy) {
+    frm.cmdGetFileType.click();
+    session::FrmSession& w = Window();
+    w.cmdCopy.click();
+    EXPECT_EQ(tk.clipboard,
+              "# Handlebench session\r\npress GetFileType\r\n"
+              "expect GetFileType Err=6  (INVALID_HANDLE)\r\n");
+    EXPECT_EQ(w.lblStatus.text(), "Copied 3 lines to the clipboard");
+    // Busy once: the second try copies. Busy twice: nothing.
+    for (const auto& [busy, status] : {std::pair{1, "Copied 3 lines to the clipboard"},
+                                       std::pair{2, "The clipboard is busy: nothing copied"}}) {
+        tk.clipboard = "before";
+        tk.clipboardBusy = busy;
+        tk.clipboardAttempts = 0;
+        w.cmdCopy.click();
+        EXPECT_EQ(tk.clipboardAttempts, 2);
+        EXPECT_EQ(w.lblStatus.text(), status);
+        EXPECT_EQ(tk.clipboard == "before", busy == 2);
+    }
+}
+
+TEST_F(SessionWindow, SaveAsWritesOnlyTheFileTheUserNames) {
+    frm.cmdGetFileType.click();
+    session::FrmSession& w = Window();
+    const std::size_t before = m.calls().size();
+    w.cmdSaveAs.click();  // the dialog cancelled
+    EXPECT_EQ(tk.savePrompts, std::vector<std::string>{"session.txt"});
+    EXPECT_EQ(m.calls().size(), before);
+    EXPECT_EQ(w.lblStatus.text(), "");
+
+    tk.saveNames.push_back("C:\\saved.txt");
+    w.cmdSaveAs.click();
+    EXPECT_EQ(w.lblStatus.text(), "Saved 3 lines to C:\\saved.txt");
+    EXPECT_EQ(Content("C:\\saved.txt"), session->history.script("\r\n"));
+    // Saved again after more presses: the file is the whole session, not an addition.
+    frm.cmdFlush.click();
+    tk.saveNames.push_back("C:\\saved.txt");
+    w.cmdSaveAs.click();
+    EXPECT_EQ(Content("C:\\saved.txt"), session->history.script("\r\n"));
+
+    tk.saveNames.push_back("C:\\no such folder\\saved.txt");
+    w.cmdSaveAs.click();
+    EXPECT_EQ(w.lblStatus.text(), "Not saved: CreateFile Err=3  (PATH_NOT_FOUND)");
+}

@@ -43,8 +43,8 @@ struct RunnerRun {
 RunnerRun RunRunner(const std::string& arguments) {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::filesystem::path runner = std::filesystem::path(self).parent_path().parent_path() /
-                                         "hbrun.exe";
+    const std::filesystem::path runner =
+        std::filesystem::path(self).parent_path().parent_path() / "hbrun.exe";
     const std::string outPath =
         (std::filesystem::temp_directory_path() / "hb-gui-hbrun.out").string();
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -116,8 +116,8 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     press("cmdGetFileType");
     press("cmdGetDiskLength");
     pressDuringModal("cmdSetDiskAttributes", "IOCTL_DISK_SET_DISK_ATTRIBUTES", [](HWND dlg) {
-        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "DISK_ATTRIBUTE_READ_ONLY"), BM_CLICK,
-                     0, 0);
+        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "DISK_ATTRIBUTE_READ_ONLY"), BM_CLICK, 0,
+                     0);
         SendMessageA(FindWindowExA(dlg, nullptr, "Button", "Set"), BM_CLICK, 0, 0);
     });
     press("cmdCloseHandle");
@@ -141,11 +141,53 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     EXPECT_EQ(TextOf(GetDlgItem(window, session->window()->lblStatus.id())),
               "Copied " + std::to_string(session->history.lines().size() + 1) +
                   " lines to the clipboard");
+    kit.pumpPending();
     Screenshot(window, "session");
     for (const char* line : {"press CreateFile\r\n", "answer Yes\r\n",
                              "  Attributes Mask / DISK_ATTRIBUTE_READ_ONLY: checked\r\n",
                              "  press Set\r\n", "expect WriteFile res=1 dwBytesWritten=32\r\n"})
         EXPECT_NE(copied.find(line), std::string::npos) << line << " not in\n" << copied;
+
+    // Save as, through the system's dialog: the file holds what was copied.
+    TempFile saved("hb-gui-saved.txt", "");
+    DeleteFileA(saved.path.c_str());  // a new file: no question about replacing it
+    duringModal(
+        [&] {
+            SendMessageA(GetDlgItem(window, session->window()->cmdSaveAs.id()), BM_CLICK, 0, 0);
+        },
+        "Save As",
+        [&](HWND dlg) {
+            // The file name box: the edit inside the dialog's name combo box.
+            HWND name = nullptr;
+            for (HWND c = FindWindowExA(dlg, nullptr, nullptr, nullptr); c && !name;
+                 c = FindWindowExA(dlg, c, nullptr, nullptr))
+                if (GetDlgCtrlID(c) == 0x47C || GetDlgCtrlID(c) == 0x480) name = c;
+            while (HWND inner = name ? FindWindowExA(name, nullptr, nullptr, nullptr) : nullptr)
+                name = inner;
+            ASSERT_NE(name, nullptr);
+            SetWindowTextA(name, saved.path.c_str());
+            SendMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+        });
+    {
+        std::ifstream in(saved.path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), copied);
+    }
+    EXPECT_EQ(
+        TextOf(GetDlgItem(window, session->window()->lblStatus.id())),
+        "Saved " + std::to_string(session->history.lines().size() + 1) + " lines to " + saved.path);
+
+    // The close box hides it; the main window's system menu shows it again.
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(window));
+    HMENU menu = GetSystemMenu(hwnd, FALSE);
+    const int items = GetMenuItemCount(menu);
+    ASSERT_GT(items, 0);
+    char caption[64] = "";
+    GetMenuStringA(menu, static_cast<UINT>(items - 1), caption, sizeof caption, MF_BYPOSITION);
+    EXPECT_STREQ(caption, "Session...\tCtrl+H");
+    SendMessageA(hwnd, WM_SYSCOMMAND, GetMenuItemID(menu, items - 1), 0);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(FindWindowA(nullptr, "Session"), window);
 
     // The replay starts from the file as the recording did.
     std::ofstream(file.path, std::ios::binary | std::ios::trunc) << content;
