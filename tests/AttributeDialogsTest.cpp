@@ -28,8 +28,8 @@ TEST(GptTexts, ValueOfHex64SplitsBeforeTheLastEightCharacters) {
         {"", 0},
         {"0X10", 0},  // only a lower-case "0x" is removed; "0X10" reads as its leading "0"
         {"0x0x10", 0x10},
-        {"12zz3456", 0x12},                             // leading digits of the low half
-        {"123456789ABCDEF01", 0x23456789ABCDEF01},      // a high half of nine keeps 32 bits
+        {"12zz3456", 0x12},                         // leading digits of the low half
+        {"123456789ABCDEF01", 0x23456789ABCDEF01},  // a high half of nine keeps 32 bits
         {"ffffffffFFFFFFFF", 0xFFFFFFFFFFFFFFFF},
     };
     for (const auto& [text, value] : rows) EXPECT_EQ(app::ValueOfHex64(text), value) << text;
@@ -65,10 +65,20 @@ TEST(GptTexts, OnlyAWholeHexNumberOfAtMostSixteenDigitsIsSent) {
 }
 
 TEST(GptTexts, OptionBytesRoundHalfToEvenAndStayInAByte) {
-    const std::pair<const char*, std::optional<std::uint8_t>> rows[] = {
-        {"1", 1},     {"2", 2},       {"x", 0},   {"", 0},  {" 7 ", 7},   {"0.5", 0},
-        {"1.5", 2},   {"254.5", 254}, {"255", 255}, {"255.5", std::nullopt},
-        {"256", std::nullopt}, {"-1", std::nullopt}, {"0x10", 16}, {"1e2", 100}};
+    const std::pair<const char*, std::optional<std::uint8_t>> rows[] = {{"1", 1},
+                                                                        {"2", 2},
+                                                                        {"x", 0},
+                                                                        {"", 0},
+                                                                        {" 7 ", 7},
+                                                                        {"0.5", 0},
+                                                                        {"1.5", 2},
+                                                                        {"254.5", 254},
+                                                                        {"255", 255},
+                                                                        {"255.5", std::nullopt},
+                                                                        {"256", std::nullopt},
+                                                                        {"-1", std::nullopt},
+                                                                        {"0x10", 16},
+                                                                        {"1e2", 100}};
     for (const auto& [text, value] : rows) EXPECT_EQ(app::OptionByte(text), value) << text;
 }
 
@@ -143,7 +153,8 @@ TEST_F(Attributes, WhatTheDiskDialogSends) {
         bool persist;
     };
     const Case cases[] = {
-        {"Set with no mask box", [](FrmSetDiskAttributes& d) { d.chkAttr(1).setValue(1), d.cmdSet.click(); },
+        {"Set with no mask box",
+         [](FrmSetDiskAttributes& d) { d.chkAttr(1).setValue(1), d.cmdSet.click(); },
          DiskChange(0, 0x1, 0), 0, false},
         {"typing into the value boxes changes nothing",
          [](FrmSetDiskAttributes& d) {
@@ -153,16 +164,20 @@ TEST_F(Attributes, WhatTheDiskDialogSends) {
              d.cmdSet.click();
          },
          DiskChange(0, 0x0, 0x1), 0, false},
-        {"persist", [](FrmSetDiskAttributes& d) {
+        {"persist",
+         [](FrmSetDiskAttributes& d) {
              d.chkPersist.setValue(1);
              d.chkAttr(1).setValue(1), d.chkAttrMask(1).setValue(1);
              d.cmdSet.click();
-         }, DiskChange(1, 0x1, 0x1), 0x1, true},
-        {"persist unchecked again, offline cleared", [](FrmSetDiskAttributes& d) {
+         },
+         DiskChange(1, 0x1, 0x1), 0x1, true},
+        {"persist unchecked again, offline cleared",
+         [](FrmSetDiskAttributes& d) {
              d.chkPersist.setValue(1), d.chkPersist.setValue(0);
              d.chkAttr(1).setValue(0), d.chkAttrMask(1).setValue(1);
              d.cmdSet.click();
-         }, DiskChange(0, 0x0, 0x1), 0x0, false},
+         },
+         DiskChange(0, 0x0, 0x1), 0x0, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(SetDisk(c.user), "SetDiskAttributes res=1") << c.what;
@@ -277,7 +292,8 @@ TEST_F(Attributes, ASlipInTheGptDialogSendsNothing) {
     const Case cases[] = {
         {"", "0", "0", "SetGptAttr Err: GptAttributes is empty"},
         {"0x12G4", "0", "0", "SetGptAttr Err: GptAttributes is not a hexadecimal number"},
-        {"80000000000000000", "0", "0", "SetGptAttr Err: GptAttributes has more than 16 hexadecimal digits"},
+        {"80000000000000000", "0", "0",
+         "SetGptAttr Err: GptAttributes has more than 16 hexadecimal digits"},
         {"0x1", "256", "0", "SetGptAttr Err: ApplyToAllConnectedVolumes is out of range"},
         {"0x1", "0", "255.5", "SetGptAttr Err: RevertOnClose is out of range"},
         {"0x1", "0", "-1", "SetGptAttr Err: RevertOnClose is out of range"},
