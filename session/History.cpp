@@ -62,7 +62,11 @@ History::~History() {
 }
 
 std::string History::script(std::string_view newline) const {
-    std::string text = "# Handlebench session";
+    std::size_t size = 32;
+    for (const std::string& line : lines_) size += line.size() + newline.size();
+    std::string text;
+    text.reserve(size);
+    text += "# Handlebench session";
     text += newline;
     for (const std::string& line : lines_) {
         text += line;
@@ -111,6 +115,8 @@ void History::press(const Target& button, const std::function<void()>& handler) 
         addChangedValues(targets_, values_, false, pickerBox);
     } else {
         addChangedValues(targets_, values_, false);
+        // A dialog left by a press that did not end (an exception) is no longer there.
+        dialogs_.clear();
         add(PressLine(button.name, false));
         const Shown shown = ShownBy(form_);
         {
