@@ -68,6 +68,8 @@ void FrmSession::Refresh() {
     lstSession.setVirtual(h.lines().size(), [&h](std::size_t i) {
         return i < h.lines().size() ? h.lines()[i] : std::string();
     });
+    // The newest line in view, as in a log.
+    if (!h.lines().empty()) lstSession.setListIndex(static_cast<int>(h.lines().size() - 1));
 }
 
 // Windows programs take CR LF between lines; the runner reads either.

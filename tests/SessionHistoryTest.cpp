@@ -322,6 +322,7 @@ TEST_F(SessionWindow, OpensFromTheSystemMenuAndCtrlHAndFollowsThePresses) {
     frm.cmdGetFileType.click();
     ASSERT_EQ(w.lstSession.count(), 2u);
     EXPECT_EQ(w.lstSession.itemText(0), "press GetFileType");
+    EXPECT_EQ(w.lstSession.listIndex(), 1);  // the newest line in view
     // The close box hides it; the menu shows the same window again, up to date.
     w.close();
     EXPECT_FALSE(w.shown());

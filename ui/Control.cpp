@@ -92,7 +92,8 @@ void Control::setListIndex(int index) {
 }
 
 void Control::userSetListIndex(int index) {
-    listIndex_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1;
+    const std::size_t n = kind_ == Kind::VirtualList ? count_ : items_.size();
+    listIndex_ = index >= 0 && static_cast<std::size_t>(index) < n ? index : -1;
     if (kind_ == Kind::DropDownList) text_ = listIndex_ < 0 ? "" : items_[listIndex_];
 }
 

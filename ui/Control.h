@@ -114,7 +114,8 @@ class Control {
     void addItem(std::string item);
     void clear();  // removes every item (and for a virtual list, sets its count to 0)
     int listIndex() const { return listIndex_; }  // -1 when nothing is selected
-    void setListIndex(int index);                 // a drop-down list also takes the item's text
+    // Selecting a line of a list also scrolls it into view.
+    void setListIndex(int index);  // a drop-down list also takes the item's text
 
     // Check lists: a check mark per item. Changing a mark raises onClick.
     bool checked(int item) const;

@@ -185,6 +185,7 @@ void SyncListIndex(Control& c, HWND hwnd) {
             SendMessageA(hwnd, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
             break;
         case Kind::CheckList:
+        case Kind::VirtualList:
             ListView_SetItemState(hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
             if (i >= 0) {
                 ListView_SetItemState(hwnd, i, LVIS_SELECTED | LVIS_FOCUSED,

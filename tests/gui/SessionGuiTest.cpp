@@ -129,8 +129,12 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
     HWND list = GetDlgItem(window, session->window()->lstSession.id());
-    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0),
-              static_cast<LRESULT>(session->history.lines().size()));
+    const auto lines = static_cast<LRESULT>(session->history.lines().size());
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), lines);
+    // Scrolled to the newest line.
+    EXPECT_GE(
+        SendMessageA(list, LVM_GETTOPINDEX, 0, 0) + SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0),
+        lines);
 
     OpenClipboard(nullptr);
     EmptyClipboard();
