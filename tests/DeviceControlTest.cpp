@@ -67,45 +67,11 @@ class DeviceControl : public HandlerTest {
     }
 };
 
-struct Row {
-    const char* button;
-    int index;
-    const char* noHandle;
-};
-
-// clang-format off
-const Row kRows[] = {
-    {"cmdCheckVerify", -1, "CheckVerify res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdCheckVerify2", -1, "CheckVerify2 res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdDiskIsWritable", -1, "DiskIsWritable res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdIsDirty", -1, "IsDirty res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdIsMounted", -1, "IsMounted res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdEject", -1, "Eject res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdLoadMedia", -1, "LoadMedia res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdGetDiskGeo", -1, "GetDiskGeo res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdGetDiskGeoEx", -1, "GetDiskGeoEx res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdGetDiskLength", -1, "GetDiskLength res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdStorageReadCap", -1, "GetSRC res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdGetDevNum", -1, "GetDevNum res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdStorageProps0", -1, "StorageProps0 res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdGetDiskExtents", -1, "GetDiskExtents res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdGetDiskAttributes", -1, "GetDiskAttributes res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdVolGetGptAttr", -1, "GetGptAttr res=0  Err=6  (INVALID_HANDLE)"},
-    // Those that change the volume.
-    {"cmdMarkDirty", -1, "MarkDirty res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdOnOffline", 1, "Offline res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdOnOffline", 0, "Online res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdLock", 0, "Lock res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdLock", 1, "Unlock res=0  Err=6  (INVALID_HANDLE)"},
-    {"cmdDismount", -1, "Dismount res=0  Err=6  (INVALID_HANDLE)"},
-};
-// clang-format on
-
-TEST_F(DeviceControl, EveryButtonWithoutAHandleSendsItsOneRequestAndShowsTheError) {
-    ASSERT_EQ(std::size(kRows), devctl::Requests().size());
-    for (const Row& r : kRows) {
+// Each line is in tests/scripts/no-handle.txt; here, that each press is exactly one request.
+TEST_F(DeviceControl, EveryButtonWithoutAHandleSendsItsOneRequest) {
+    for (const devctl::Request& r : devctl::Requests()) {
         m.clearCalls();
-        EXPECT_EQ(Press(r.button, r.index), r.noHandle) << r.button;
+        Press(r.button, r.index);
         EXPECT_EQ(m.calls(), std::vector<std::string>{"DeviceIoControl"}) << r.button;
     }
     EXPECT_EQ(frm.hFile, 0);
@@ -113,7 +79,7 @@ TEST_F(DeviceControl, EveryButtonWithoutAHandleSendsItsOneRequestAndShowsTheErro
 }
 
 TEST_F(DeviceControl, OnlyLockAndUnlockShowTheHourglassOnBothPaths) {
-    for (const Row& r : kRows) {
+    for (const devctl::Request& r : devctl::Requests()) {
         tk.pointerHistory.clear();
         Press(r.button, r.index);
         const std::vector<int> busy{ui::kPointerHourglass, ui::kPointerDefault};
