@@ -154,10 +154,18 @@ class Pass {
         }
 
         bool dialogShown = false;
+        bool unscripted = false;
         std::vector<std::string> dialogLines;
-        if (!dialog.empty()) {
+        {
             tk_.modalScripts.push_back([&](ui::Form& form) {
                 dialogShown = true;
+                // Whether a dialog opens can depend on the system (a read before it that fails):
+                // one the script says nothing about is left as by its close box, which sends
+                // nothing.
+                if (dialog.empty()) {
+                    unscripted = true;
+                    return form.close();
+                }
                 const std::vector<Target> targets = Targets(form);
                 for (const Step& d : dialog) {
                     const Target* dt = FindTarget(targets, d.name);
@@ -191,12 +199,7 @@ class Pass {
         } catch (const std::logic_error& e) {
             // The headless toolkit's word for a dialog that would wait for ever.
             const std::string what =
-                dialog.empty()
-                    ? s.name +
-                          " opens a dialog: give its values and the "
-                          "press of one of its buttons on indented "
-                          "lines below it"
-                    : "the dialog stays open after its lines (" + std::string(e.what()) + ")";
+                "the dialog stays open after its lines (" + std::string(e.what()) + ")";
             if (mode_ == Mode::Rehearse) throw Fault{s.line, what};
             note(s.line, what);
         }
@@ -208,8 +211,12 @@ class Pass {
         if (!dialog.empty() && !dialogShown) {
             if (mode_ == Mode::Rehearse)
                 throw Fault{dialog.front().line, s.name + " opens no dialog"};
-            print("# the dialog did not open");
+            note(dialog.front().line, "the dialog did not open");
         }
+        if (unscripted && mode_ == Mode::Run)
+            note(s.line, s.name +
+                             " opened a dialog that the script gives no lines for: closed as by "
+                             "its close box");
         if (answered && tk_.msgBoxes.size() > asked)
             print(AnswerLine(answer->value == "Yes" ? ui::kIdYes : ui::kIdNo));
         if (mode_ == Mode::Run)

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "session/Runner.h"
+#include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
 
 namespace {
@@ -212,6 +213,27 @@ TEST_F(Runner, EveryDialogOutcomeIsTheWindows) {
                                fresh, {.allowChanges = true}, out);
         EXPECT_EQ(status, 0) << out.str();
     }
+}
+
+// Whether a dialog opens is the system's to say (the GPT dialog needs its read to succeed): the
+// script is run, and the difference makes it fail.
+TEST_F(Runner, ADialogWithoutLinesIsClosedAndOneThatDidNotOpenFails) {
+    const Outcome unscripted =
+        Run(std::string(kOpenVolume) + "press SetDiskAttributes\n", {.allowChanges = true});
+    EXPECT_EQ(unscripted.status, 1);
+    EXPECT_NE(unscripted.out.find("# line 6: SetDiskAttributes opened a dialog that the script "
+                                  "gives no lines for: closed as by its close box"),
+              std::string::npos)
+        << unscripted.out;
+    EXPECT_EQ(m.lastControl().code, sys::ioctl::IOCTL_DISK_GET_DISK_ATTRIBUTES);
+
+    sys::SimMachine fresh;
+    std::ostringstream out;
+    const int status =
+        session::RunScript("press Vol Set GPT Attr\n  GptAttributes: 0x1\n  press OK\n", fresh,
+                           {.allowChanges = true}, out);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.str().find("# line 2: the dialog did not open"), std::string::npos) << out.str();
 }
 
 TEST_F(Runner, AQuestionWithoutAnAnswerIsAnsweredNoAndFails) {
