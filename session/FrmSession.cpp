@@ -135,6 +135,7 @@ MainSession::MainSession(app::FrmMain& main) : history(main), main_(main) {
 
 MainSession::~MainSession() {
     history.onChange = nullptr;
+    main_.toolkit().removeCommand(main_, 'H');
 }
 
 void MainSession::Open() {

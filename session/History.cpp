@@ -41,12 +41,13 @@ class Raise {
 
 }  // namespace
 
-History::History(app::FrmMain& form, std::size_t maxLines)
+History::History(app::FrmMain& form, std::size_t maxLines, std::size_t maxBytes)
     : form_(form),
       previousObserver_(form.toolkit().observer),
       targets_(Targets(form)),
       values_(FreshValues()),
-      maxLines_(maxLines) {
+      maxLines_(maxLines),
+      maxBytes_(maxBytes) {
     if (values_.size() != targets_.size()) values_ = ValuesOf(targets_);
     for (const Target& t : targets_) {
         if (t.control->kind() != ui::Kind::Button) continue;
@@ -58,7 +59,7 @@ History::History(app::FrmMain& form, std::size_t maxLines)
 
 History::~History() {
     for (auto& [control, handler] : hooked_) control->onClick = std::move(handler);
-    form_.toolkit().observer = previousObserver_;
+    if (form_.toolkit().observer == this) form_.toolkit().observer = previousObserver_;
 }
 
 std::string History::script(std::string_view newline) const {
@@ -76,12 +77,16 @@ std::string History::script(std::string_view newline) const {
 }
 
 void History::add(std::string line) {
-    if (full_) return;
-    if (lines_.size() + 1 >= maxLines_) {
-        full_ = true;
-        line = "# the history is full: later presses are not recorded";
-    }
+    bytes_ += line.size() + 2;
     lines_.push_back(std::move(line));
+}
+
+// A press writes at most a line per control of the window and of its dialog, and a few more:
+// one is begun only when all of them fit, so a press is never cut off in the middle.
+bool History::roomForAPress() const {
+    constexpr std::size_t kLinesOfADialog = 64, kLongestValue = 1 << 16;
+    const std::size_t lines = targets_.size() + kLinesOfADialog;
+    return lines_.size() + lines < maxLines_ && bytes_ + lines * kLongestValue < maxBytes_;
 }
 
 void History::addChangedValues(const std::vector<Target>& targets, std::vector<std::string>& values,
@@ -103,6 +108,13 @@ void History::press(const Target& button, const std::function<void()>& handler) 
         return;
     }
     const std::size_t before = lines_.size();
+    if (!roomForAPress()) {
+        full_ = true;
+        add("# the history is full: later presses are not recorded");
+        if (onChange) onChange();
+        if (handler) handler();
+        return;
+    }
     const Raise pressing(pressing_);
     // The pickers make no call: what they leave in their box is a value to set. Other edits
     // wait for the press that uses them.

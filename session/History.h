@@ -22,11 +22,15 @@ namespace session {
 
 class History : private ui::Observer {
   public:
-    // A window left pressing for days stops recording here rather than eat the memory.
+    // A window left pressing for days stops recording rather than eat the memory: no press
+    // starts once the lines, or their bytes, are within one press's worth of these.
     static constexpr std::size_t kMaxLines = 100000;
+    static constexpr std::size_t kMaxBytes = std::size_t(64) << 20;
 
     // Hooks the buttons of a loaded main window; unhooks them when it goes.
-    explicit History(app::FrmMain& form, std::size_t maxLines = kMaxLines);
+    // One History per main window: it hooks the buttons and the toolkit's observer.
+    explicit History(app::FrmMain& form, std::size_t maxLines = kMaxLines,
+                     std::size_t maxBytes = kMaxBytes);
     ~History() override;
     History(const History&) = delete;
     History& operator=(const History&) = delete;
@@ -65,7 +69,10 @@ class History : private ui::Observer {
     std::deque<Dialog> dialogs_;  // open dialogs, innermost last; their hooks point here
     bool pressing_ = false;       // a press under way
     bool recording_ = false;      // ... whose dialogs and answers are recorded
+    bool roomForAPress() const;
     std::size_t maxLines_;
+    std::size_t maxBytes_;
+    std::size_t bytes_ = 0;
     bool full_ = false;
     std::size_t presses_ = 0;
     std::vector<std::string> lines_;

@@ -47,7 +47,7 @@ std::string SetLine(std::string_view name, std::string_view value, bool inDialog
 
 std::string UnwritableLine(std::string_view name, bool inDialog) {
     return Joined(
-        {Indent(inDialog), "# ", name, " holds a control character, which a script cannot set"});
+        {Indent(inDialog), "! ", name, " held a control character, which a script cannot set"});
 }
 
 std::string PressLine(std::string_view name, bool inDialog) {
@@ -59,7 +59,10 @@ std::string AnswerLine(int answer) {
 }
 
 std::string ExpectLine(std::string_view result) {
-    return result.empty() ? "expect" : Joined({"expect ", Printable(result)});
+    if (result.empty()) return "expect";
+    // A line of blanks only would read back as a bare "expect".
+    const bool blank = result.find_first_not_of(" \t") == std::string_view::npos;
+    return Joined({"expect ", Printable(result), blank ? "*" : ""});
 }
 
 Shown ShownBy(const app::FrmMain& form) {

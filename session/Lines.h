@@ -18,12 +18,13 @@ bool Writable(std::string_view value);
 
 // "NAME: VALUE", indented in a dialog.
 std::string SetLine(std::string_view name, std::string_view value, bool inDialog);
-// The same for a value no line can hold: a comment that says so.
+// The same for a value no line can hold: a step that stops a replay there, before any call.
 std::string UnwritableLine(std::string_view name, bool inDialog);
 std::string PressLine(std::string_view name, bool inDialog);
 // "answer Yes" or "answer No" for ui::kIdYes / ui::kIdNo.
 std::string AnswerLine(int answer);
-// "expect RESULT"; a character no line can hold becomes "*", which matches it.
+// "expect RESULT"; a character no line can hold becomes "*", which matches it, and so does a
+// "*" after a result of blanks only.
 std::string ExpectLine(std::string_view result);
 
 // What the window shows besides the result line: the handle, size, position and count labels.

@@ -11,6 +11,8 @@
 //   answer Yes|No          the answer to the question the press above asks
 //   expect PATTERN         what the result line must read after the press above; "*" matches
 //                          any run of characters; "expect" alone wants an empty line
+//   ! TEXT                 a step a recorded session could not write (a value no line can
+//                          hold): the script is refused there, so a replay never runs without it
 //
 // A name that is not unique in its window is written "QUALIFIER / NAME", the qualifier being
 // the frame around the control or else the label on its row ("Access / ...").
@@ -38,6 +40,10 @@ std::optional<std::string_view> After(std::string_view s, std::string_view keywo
 
 // Reads one line without the structure around it.
 std::variant<Step, std::string> ReadLine(std::string_view body) {
+    if (auto rest = After(body, "!")) {
+        while (!rest->empty() && IsBlank(rest->front())) rest->remove_prefix(1);
+        return "cannot be replayed: " + std::string(*rest);
+    }
     Step step;
     if (auto rest = After(body, "press ")) {
         step.kind = Step::Kind::Press;

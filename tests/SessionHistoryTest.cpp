@@ -12,6 +12,7 @@
 #include "session/History.h"
 #include "session/Names.h"
 #include "session/Runner.h"
+#include "session/Script.h"
 #include "sys/SimMachine.h"
 #include "ui/Headless.h"
 
@@ -242,27 +243,49 @@ TEST(History, AFileNameFromTheCommandLineIsSetByTheScript) {
     EXPECT_EQ(b.history.lines()[1], "press CreateFile");
 }
 
-TEST(History, AValueNoLineCanHoldIsNotedAndTheScriptStillReads) {
+TEST(History, AValueNoLineCanHoldStopsTheReplayBeforeAnyCall) {
+    // Replayed without the value, the open would go to the box's previous name.
     Bench b;
+    b.frm.cboFileName.setText("C:\\keep.bin");
+    b.frm.cboCreation.setListIndex(2);  // CREATE_ALWAYS
+    b.frm.cmdCreateFile.click();
+    b.frm.cmdCloseHandle.click();
     b.frm.cboFileName.setText(std::string("C:\\a\x01z"));
     b.frm.cmdCreateFile.click();
-    EXPECT_EQ(b.history.lines()[0],
-              "# FileName holds a control character, which a script cannot set");
+    const auto& lines = b.history.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "! FileName held a control character, which a script cannot set"),
+              lines.end());
     sys::SimMachine fresh;
+    fresh.clearCalls();
     std::ostringstream out;
-    EXPECT_EQ(session::RunScript(b.history.script("\n"), fresh, {.dryRun = true}, out), 0)
+    EXPECT_EQ(session::RunScript(b.history.script("\n"), fresh, {.allowChanges = true}, out), 2);
+    EXPECT_NE(out.str().find(": cannot be replayed: FileName held a control character"),
+              std::string::npos)
         << out.str();
+    EXPECT_TRUE(fresh.calls().empty());
 }
 
-TEST(History, AFullHistoryEndsWithANoteAndThePressesGoOn) {
+TEST(History, AFullHistoryNeverCutsAPressAndThePressesGoOn) {
     ui::Headless tk;
     sys::SimMachine m;
     app::FrmMain frm(tk, m, "");
     frm.load();
-    History h(frm, 8);
-    for (int i = 0; i < 5; ++i) frm.cmdGetFileType.click();
-    EXPECT_EQ(h.lines().size(), 8u);
+    // Room for a few presses beyond one press's worth of lines.
+    History h(frm, session::Targets(frm).size() + 64 + 12);
+    frm.cboFileName.setText("\\\\.\\PhysicalDrive0");
+    frm.cmdCreateFile.click();
+    for (int i = 0; i < 6; ++i) {
+        tk.modalScripts.push_back([](ui::Form& d) {
+            Set(d, "Attributes / DISK_ATTRIBUTE_OFFLINE", "checked");
+            Click(d, "Set");
+        });
+        frm.ctl("cmdSetDiskAttributes").click();
+    }
+    EXPECT_TRUE(tk.modalScripts.empty());
     EXPECT_EQ(h.lines().back(), "# the history is full: later presses are not recorded");
+    EXPECT_EQ(std::count(h.lines().begin(), h.lines().end(), h.lines().back()), 1);
+    EXPECT_TRUE(std::holds_alternative<session::Script>(session::ParseScript(h.script("\n"))));
     frm.lblResult.setText("");
     frm.cmdGetFileType.click();
     EXPECT_NE(frm.lblResult.text(), "");
@@ -401,6 +424,10 @@ TEST_F(SessionWindow, OpensFromTheSystemMenuAndCtrlHAndFollowsThePresses) {
     EXPECT_EQ(session->window(), &w);
     EXPECT_TRUE(w.shown());
     EXPECT_EQ(w.lstSession.count(), 4u);
+    // Gone, it takes its command with it.
+    session.reset();
+    EXPECT_TRUE(tk.commands.empty());
+    EXPECT_FALSE(tk.ctrlKey(frm, 'H'));
 }
 
 TEST_F(SessionWindow, CopyPutsTheScriptOnTheClipboardOrSaysItIsBusy) {

@@ -8,6 +8,7 @@
 #include "app/FrmMain.h"
 #include "devctl/AttributeDialogs.h"
 #include "open/Pickers.h"
+#include "session/Lines.h"
 #include "session/Names.h"
 #include "session/Script.h"
 #include "sys/SimMachine.h"
@@ -207,6 +208,24 @@ TEST_F(SessionFormNames, RefusedValuesSayWhy) {
         const session::Target* t = session::FindTarget(targets, name);
         ASSERT_NE(t, nullptr) << name;
         EXPECT_EQ(session::RefusalOf(*t, value).empty(), taken) << name << ": " << value;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// What the window showed, written as an expect line, reads back as a pattern that it matches.
+TEST(ScriptLines, EveryResultReadsBackAsAnExpectItMeets) {
+    const std::string results[] = {"",  "CreateFile success", "   ", "\t", "a  ", "x\x01y",
+                                   "*", "res=1 Name= Ser=0"};
+    for (const std::string& result : results) {
+        SCOPED_TRACE(result);
+        const auto parsed =
+            session::ParseScript("press CloseHandle\n" + session::ExpectLine(result));
+        ASSERT_TRUE(std::holds_alternative<session::Script>(parsed));
+        const session::Step& expect = std::get<session::Script>(parsed).steps.back();
+        EXPECT_TRUE(session::MatchesPattern(expect.value, result)) << expect.value;
     }
 }
 

@@ -60,9 +60,15 @@ void Form::show(bool modal) {
     load();
     Form_Activate();
     Observer* observer = modal ? toolkit_->observer : nullptr;
-    if (observer) observer->modalShowing(*this);
+    if (!observer) return toolkit_->show(*this, modal);
+    observer->modalShowing(*this);
+    // However the show ends (a headless script may throw), the observer lets go of the form.
+    struct Ended {
+        Observer* observer;
+        Form* form;
+        ~Ended() { observer->modalEnded(*form); }
+    } ended{observer, this};
     toolkit_->show(*this, modal);
-    if (observer) observer->modalEnded(*this);
 }
 
 void Form::hide() {

@@ -88,10 +88,15 @@ void Headless::addCommand(Form& form, const std::string& caption, char ctrlKey,
     commands.push_back({&form, caption, ctrlKey, std::move(action)});
 }
 
+void Headless::removeCommand(Form& form, char ctrlKey) {
+    std::erase_if(commands, [&](const Command& c) { return c.form == &form && c.key == ctrlKey; });
+}
+
 bool Headless::ctrlKey(Form& form, char key) {
     for (const Command& c : commands)
         if (c.form == &form && c.key == key) {
-            c.action();
+            const auto action = c.action;  // the action may change the commands
+            action();
             return true;
         }
     return false;

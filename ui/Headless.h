@@ -67,6 +67,7 @@ class Headless : public Toolkit {
     std::vector<Command> commands;
     void addCommand(Form& form, const std::string& caption, char ctrlKey,
                     std::function<void()> action) override;
+    void removeCommand(Form& form, char ctrlKey) override;
     bool ctrlKey(Form& form, char key);
     // The names the user gives in the next save dialogs ("" cancels); none left cancels.
     std::deque<std::string> saveNames;

@@ -64,6 +64,8 @@ class Toolkit {
     // form is the active window.
     virtual void addCommand(Form& form, const std::string& caption, char ctrlKey,
                             std::function<void()> action) = 0;
+    // Takes the command of this Ctrl+key away again (its action may refer to what goes).
+    virtual void removeCommand(Form& form, char ctrlKey) = 0;
     // Asks where to save a file ("Save as"); "" when the user cancelled.
     virtual std::string saveFileName(Form& owner, const std::string& suggested) = 0;
 

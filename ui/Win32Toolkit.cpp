@@ -388,18 +388,40 @@ void Win32Toolkit::addCommand(Form& form, const std::string& caption, char ctrlK
     p->commands.push_back({id, ctrlKey, std::move(action)});
 }
 
+void Win32Toolkit::removeCommand(Form& form, char ctrlKey) {
+    Win32FormPeer* p = PeerOf(form);
+    if (!p) return;
+    HMENU menu = GetSystemMenu(p->hwnd, FALSE);
+    std::erase_if(p->commands, [&](const Win32FormPeer::Command& c) {
+        if (c.key != ctrlKey) return false;
+        if (menu) DeleteMenu(menu, c.id, MF_BYCOMMAND);
+        return true;
+    });
+}
+
 std::string Win32Toolkit::saveFileName(Form& owner, const std::string& suggested) {
-    char name[MAX_PATH] = "";
-    lstrcpynA(name, suggested.c_str(), MAX_PATH);
+    // Long paths too: a name that does not fit would fail like a Cancel.
+    std::vector<char> name(32768, '\0');
+    lstrcpynA(name.data(), suggested.c_str(), static_cast<int>(name.size()));
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = window(owner);
     ofn.lpstrFilter = "Scripts (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
-    ofn.lpstrFile = name;
-    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = static_cast<DWORD>(name.size());
     ofn.lpstrDefExt = "txt";
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    return GetSaveFileNameA(&ofn) ? std::string(name) : std::string();
+    // Modal for the whole program, as our own dialogs are: the system's disables only its owner.
+    std::vector<HWND> disabled;
+    for (const auto& p : peers_)
+        if (p->hwnd != ofn.hwndOwner && IsWindowVisible(p->hwnd) && IsWindowEnabled(p->hwnd)) {
+            EnableWindow(p->hwnd, FALSE);
+            disabled.push_back(p->hwnd);
+        }
+    const bool chosen = GetSaveFileNameA(&ofn) != 0;
+    for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+    return chosen ? std::string(name.data()) : std::string();
 }
 
 // A Ctrl+key of a command of the active form: runs it and swallows the key.

@@ -71,6 +71,7 @@ class Win32Toolkit : public Toolkit {
     void waitFor(const std::function<void()>& call) override;
     void addCommand(Form& form, const std::string& caption, char ctrlKey,
                     std::function<void()> action) override;
+    void removeCommand(Form& form, char ctrlKey) override;
     std::string saveFileName(Form& owner, const std::string& suggested) override;
 
     // The window of a loaded form or of one of its controls; nullptr when there is none.
