@@ -131,10 +131,13 @@ void History::press(const Target& button, const std::function<void()>& handler) 
         dialogs_.clear();
         add(PressLine(button.name, false));
         const Shown shown = ShownBy(form_);
+        answer_.clear();
         {
             const Raise recording(recording_);
             if (handler) handler();
         }
+        // A script answers after the dialog, whenever the question came.
+        if (!answer_.empty()) add(std::move(answer_));
         add(ExpectLine(form_.lblResult.text()));
         for (std::string& line : ShownLines(shown, ShownBy(form_))) add(std::move(line));
         ++presses_;
@@ -175,7 +178,9 @@ void History::modalEnded(ui::Form& form) {
 }
 
 void History::answered(const std::string& question, int answer) {
-    if (recording_) add(AnswerLine(answer));
+    // A script holds one answer a press; a later question of the same press is asked again on
+    // replay and answered No there.
+    if (recording_ && answer_.empty()) answer_ = AnswerLine(answer);
     if (previousObserver_) previousObserver_->answered(question, answer);
 }
 
