@@ -6,6 +6,8 @@
 #include "MainWindowFixture.h"
 // clang-format on
 
+#include <algorithm>
+#include <iterator>
 #include <sstream>
 
 namespace guitest {
@@ -86,16 +88,18 @@ class SessionWindow : public MainWindow {
         session.reset();
     }
     // Ctrl+key on the main window, as the keyboard gives it.
-    void ctrlKey(char k) {
+    // Ctrl+key (and another key held with it) in the file name box.
+    void ctrlKey(char k, int alsoHeld = 0) {
         BYTE state[256];
         GetKeyboardState(state);
-        const BYTE before = state[VK_CONTROL];
+        BYTE before[256];
+        std::copy(std::begin(state), std::end(state), before);
         state[VK_CONTROL] = 0x80;
+        if (alsoHeld) state[alsoHeld] = 0x80;
         SetKeyboardState(state);
         SetFocus(item("cboFileName"));
         key(static_cast<WPARAM>(k));
-        state[VK_CONTROL] = before;
-        SetKeyboardState(state);
+        SetKeyboardState(before);
     }
     std::unique_ptr<session::MainSession> session;
 };
@@ -123,6 +127,9 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     press("cmdCloseHandle");
     EXPECT_EQ(file.size(), 34);
 
+    // Ctrl+Shift+H is not the command.
+    ctrlKey('H', VK_SHIFT);
+    EXPECT_EQ(FindWindowA(nullptr, "Session"), nullptr);
     // Ctrl+H shows the Session window with every line of the history.
     ctrlKey('H');
     HWND window = FindWindowA(nullptr, "Session");
