@@ -48,6 +48,7 @@ FrmSession::FrmSession(ui::Toolkit& toolkit, History& history, sys::Kernel& kern
       lblStatus(ctl("lblStatus")),
       history_(history),
       k_(kernel) {
+    escapeCloses = true;
     cmdCopy.onClick = [this] { cmdCopy_Click(); };
     cmdSaveAs.onClick = [this] { cmdSaveAs_Click(); };
 }

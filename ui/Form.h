@@ -47,6 +47,8 @@ class Form {
     // Default and cancel buttons of a dialog (Enter and Escape press them).
     Control* defaultButton = nullptr;
     Control* cancelButton = nullptr;
+    // A window without a cancel button that Escape closes as its close box does.
+    bool escapeCloses = false;
 
     // Create the windows (Toolkit) and run Form_Load once.
     void load();

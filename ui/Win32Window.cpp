@@ -89,7 +89,10 @@ void OnCommand(Win32FormPeer& peer, int id, int code, HWND from) {
     if (!c) {
         // Enter with no default id, and Escape, as the dialog manager reports them.
         if (id == IDOK) Press(peer, peer.form->defaultButton);
-        if (id == IDCANCEL) Press(peer, peer.form->cancelButton);
+        if (id == IDCANCEL && peer.form->cancelButton)
+            Press(peer, peer.form->cancelButton);
+        else if (id == IDCANCEL && peer.form->escapeCloses)
+            PostMessageA(peer.hwnd, WM_CLOSE, 0, 0);
         return;
     }
     if (peer.muted > 0) return;

@@ -187,8 +187,10 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
         TextOf(GetDlgItem(window, session->window()->lblStatus.id())),
         "Saved " + std::to_string(session->history.lines().size() + 1) + " lines to " + saved.path);
 
-    // The close box hides it; the main window's system menu shows it again.
-    SendMessageA(window, WM_CLOSE, 0, 0);
+    // Escape hides it, as its close box does; the main window's system menu shows it again.
+    SetForegroundWindow(window);
+    SetFocus(GetDlgItem(window, session->window()->cmdCopy.id()));
+    key(VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(window));
     HMENU menu = GetSystemMenu(hwnd, FALSE);
     const int items = GetMenuItemCount(menu);
