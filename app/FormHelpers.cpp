@@ -31,6 +31,13 @@ int CharsetForCodePage(std::uint32_t codePage) {
     return 0;
 }
 
+bool CopyToClipboard(ui::Toolkit& toolkit, sys::Kernel& k, const std::string& text) {
+    auto copy = [&] { return toolkit.clipboardClear() && toolkit.clipboardSetText(text); };
+    if (copy()) return true;
+    k.Sleep(100);
+    return copy();
+}
+
 std::string GetWindowsDir(sys::Kernel& k) {
     char buffer[260] = {};
     const sys::DWORD n = k.GetWindowsDirectoryA(buffer, sizeof buffer);

@@ -6,6 +6,7 @@
 
 #include "sys/Kernel.h"
 #include "ui/Form.h"
+#include "ui/Toolkit.h"
 
 namespace app {
 
@@ -15,6 +16,10 @@ void PrepareFormControls(ui::Form& form);
 
 // GDI character set for an ANSI code page (0, ANSI_CHARSET, for any code page not listed).
 int CharsetForCodePage(std::uint32_t codePage);
+
+// Puts text on the clipboard; a busy clipboard gets one more try after 100 ms. False when
+// neither try had it.
+bool CopyToClipboard(ui::Toolkit& toolkit, sys::Kernel& k, const std::string& text);
 
 // The Windows directory, or "" when the call fails.
 std::string GetWindowsDir(sys::Kernel& k);

@@ -122,14 +122,8 @@ void FrmMain::Form_Unload() {
 }
 
 void FrmMain::lblResult_DblClick() {
-    // A busy clipboard gets one more try; a second failure is not reported.
-    auto copy = [this] {
-        return toolkit().clipboardClear() && toolkit().clipboardSetText(lblResult.text());
-    };
-    if (!copy()) {
-        k.Sleep(100);
-        copy();
-    }
+    // A second failure is not reported.
+    CopyToClipboard(toolkit(), k, lblResult.text());
 }
 
 std::string FrmMain::LastErrorText() const {

@@ -85,14 +85,7 @@ void FrmSession::Status(const std::string& text) {
 }
 
 void FrmSession::cmdCopy_Click() {
-    const std::string text = Text();
-    // A busy clipboard gets one more try.
-    auto copy = [&] { return toolkit().clipboardClear() && toolkit().clipboardSetText(text); };
-    bool copied = copy();
-    if (!copied) {
-        k_.Sleep(100);
-        copied = copy();
-    }
+    const bool copied = app::CopyToClipboard(toolkit(), k_, Text());
     Status(copied ? "Copied " + Lines(history_.lines().size() + 1) + " to the clipboard"
                   : "The clipboard is busy: nothing copied");
 }

@@ -67,9 +67,10 @@ class History : private ui::Observer {
     std::vector<std::string> values_;  // as of the last line written or the last press
     std::vector<std::pair<ui::Control*, std::function<void()>>> hooked_;
     std::deque<Dialog> dialogs_;
-    std::string answer_;  // the answer of the press under way  // open dialogs, innermost last; their hooks point here
-    bool pressing_ = false;       // a press under way
-    bool recording_ = false;      // ... whose dialogs and answers are recorded
+    std::string answer_;      // the answer of the press under way  // open dialogs, innermost last;
+                              // their hooks point here
+    bool pressing_ = false;   // a press under way
+    bool recording_ = false;  // ... whose dialogs and answers are recorded
     bool roomForAPress() const;
     std::size_t maxLines_;
     std::size_t maxBytes_;

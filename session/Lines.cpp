@@ -3,20 +3,17 @@
 #include <initializer_list>
 
 #include "app/FrmMain.h"
+#include "session/Script.h"
 #include "ui/Toolkit.h"
 
 namespace session {
 
 namespace {
 
-bool IsControl(char c) {
-    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
-}
-
 std::string Printable(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        if (IsControl(c)) c = '*';
+        if (IsControlCharacter(c)) c = '*';
     return out;
 }
 
@@ -37,7 +34,7 @@ constexpr const char* kShownNames[] = {"lblHandle", "lblFileSize", "lblFilePos",
 
 bool Writable(std::string_view value) {
     for (char c : value)
-        if (IsControl(c)) return false;
+        if (IsControlCharacter(c)) return false;
     return true;
 }
 

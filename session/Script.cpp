@@ -102,10 +102,10 @@ std::variant<Script, ScriptError> ParseScript(std::string_view text) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
         for (char c : line) {
-            const auto u = static_cast<unsigned char>(c);
-            if (u < 0x20 && c != '\t')
-                return ScriptError{lineNo,
-                                   "control character " + std::to_string(u) + " in the line"};
+            if (IsControlCharacter(c))
+                return ScriptError{lineNo, "control character " +
+                                               std::to_string(static_cast<unsigned char>(c)) +
+                                               " in the line"};
         }
         std::size_t indent = 0;
         while (indent < line.size() && IsBlank(line[indent])) ++indent;

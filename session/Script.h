@@ -30,6 +30,11 @@ struct ScriptError {
 
 std::variant<Script, ScriptError> ParseScript(std::string_view text);
 
+// A character no script line can hold: a control character other than tab.
+inline bool IsControlCharacter(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+}
+
 // `*` in the pattern matches any run of characters, every other character itself.
 bool MatchesPattern(std::string_view pattern, std::string_view line);
 

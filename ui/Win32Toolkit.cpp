@@ -193,16 +193,26 @@ void Win32Toolkit::show(Form& form, bool modal) {
 // thing when it goes, so that activation returns to them rather than to another program.
 void Win32Toolkit::enableOthers(Win32FormPeer& modal, bool on) {
     if (on) {
-        for (HWND h : modal.disabled)
-            if (IsWindow(h)) EnableWindow(h, TRUE);
-        modal.disabled.clear();
-        return;
+        EnableAgain(modal.disabled);
+    } else {
+        modal.disabled = disableAllBut(modal.hwnd);
     }
+}
+
+std::vector<HWND> Win32Toolkit::disableAllBut(HWND keep) const {
+    std::vector<HWND> disabled;
     for (const auto& p : peers_)
-        if (p.get() != &modal && IsWindowVisible(p->hwnd) && IsWindowEnabled(p->hwnd)) {
+        if (p->hwnd != keep && IsWindowVisible(p->hwnd) && IsWindowEnabled(p->hwnd)) {
             EnableWindow(p->hwnd, FALSE);
-            modal.disabled.push_back(p->hwnd);
+            disabled.push_back(p->hwnd);
         }
+    return disabled;
+}
+
+void Win32Toolkit::EnableAgain(std::vector<HWND>& disabled) {
+    for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+    disabled.clear();
 }
 
 void Win32Toolkit::hide(Form& form) {
@@ -412,15 +422,9 @@ std::string Win32Toolkit::saveFileName(Form& owner, const std::string& suggested
     ofn.lpstrDefExt = "txt";
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     // Modal for the whole program, as our own dialogs are: the system's disables only its owner.
-    std::vector<HWND> disabled;
-    for (const auto& p : peers_)
-        if (p->hwnd != ofn.hwndOwner && IsWindowVisible(p->hwnd) && IsWindowEnabled(p->hwnd)) {
-            EnableWindow(p->hwnd, FALSE);
-            disabled.push_back(p->hwnd);
-        }
+    std::vector<HWND> disabled = disableAllBut(ofn.hwndOwner);
     const bool chosen = GetSaveFileNameA(&ofn) != 0;
-    for (HWND h : disabled)
-        if (IsWindow(h)) EnableWindow(h, TRUE);
+    EnableAgain(disabled);
     return chosen ? std::string(name.data()) : std::string();
 }
 

@@ -101,6 +101,9 @@ class Win32Toolkit : public Toolkit {
     HWND mainWindow() const;
     HWND activeFormWindow() const;
     void enableOthers(Win32FormPeer& modal, bool on);
+    // Disables every shown form but one and says which; EnableAgain undoes it.
+    std::vector<HWND> disableAllBut(HWND keep) const;
+    static void EnableAgain(std::vector<HWND>& disabled);
     void waitPainting();
     void closeIfAsked();
     bool commandKey(const MSG& msg, HWND root);
