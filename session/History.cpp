@@ -39,6 +39,23 @@ class Raise {
     bool& flag_;
 };
 
+// Wraps the click of every button among the targets: `wrap` gets the target and the handler
+// it had, which Unhook puts back.
+template <class Hooks, class Wrap>
+void Hook(const std::vector<Target>& targets, Hooks& hooks, Wrap wrap) {
+    for (const Target& t : targets) {
+        if (t.control->kind() != ui::Kind::Button) continue;
+        hooks.emplace_back(t.control, t.control->onClick);
+        t.control->onClick = [&t, wrap, handler = t.control->onClick] { wrap(t, handler); };
+    }
+}
+
+template <class Hooks>
+void Unhook(Hooks& hooks) {
+    for (auto& [control, handler] : hooks) control->onClick = std::move(handler);
+    hooks.clear();
+}
+
 }  // namespace
 
 History::History(app::FrmMain& form, std::size_t maxLines, std::size_t maxBytes)
@@ -49,16 +66,13 @@ History::History(app::FrmMain& form, std::size_t maxLines, std::size_t maxBytes)
       maxLines_(maxLines),
       maxBytes_(maxBytes) {
     if (values_.size() != targets_.size()) values_ = ValuesOf(targets_);
-    for (const Target& t : targets_) {
-        if (t.control->kind() != ui::Kind::Button) continue;
-        hooked_.emplace_back(t.control, t.control->onClick);
-        t.control->onClick = [this, &t, handler = t.control->onClick] { press(t, handler); };
-    }
+    Hook(targets_, hooked_,
+         [this](const Target& t, const std::function<void()>& handler) { press(t, handler); });
     form.toolkit().observer = this;
 }
 
 History::~History() {
-    for (auto& [control, handler] : hooked_) control->onClick = std::move(handler);
+    Unhook(hooked_);
     if (form_.toolkit().observer == this) form_.toolkit().observer = previousObserver_;
 }
 
@@ -154,20 +168,17 @@ void History::modalShowing(ui::Form& form) {
     d.values = ValuesOf(d.targets);
     dialogs_.push_back(std::move(d));
     Dialog& dialog = dialogs_.back();
-    for (const Target& t : dialog.targets) {
-        if (t.control->kind() != ui::Kind::Button) continue;
-        dialog.hooked.emplace_back(t.control, t.control->onClick);
-        t.control->onClick = [&dialog, &t, handler = t.control->onClick] {
-            dialog.pressed = t.name;
-            if (handler) handler();
-        };
-    }
+    Hook(dialog.targets, dialog.hooked,
+         [&dialog](const Target& t, const std::function<void()>& handler) {
+             dialog.pressed = t.name;
+             if (handler) handler();
+         });
 }
 
 void History::modalEnded(ui::Form& form) {
     if (!dialogs_.empty() && dialogs_.back().form == &form) {
         Dialog& d = dialogs_.back();
-        for (auto& [control, handler] : d.hooked) control->onClick = std::move(handler);
+        Unhook(d.hooked);
         addChangedValues(d.targets, d.values, true);
         // The close box does what Cancel does in every dialog of the window.
         if (d.pressed.empty() && FindTarget(d.targets, "Cancel")) d.pressed = "Cancel";

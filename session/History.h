@@ -44,12 +44,15 @@ class History : private ui::Observer {
     std::function<void()> onChange;
 
   private:
+    // Buttons whose click is wrapped, with the handler each had.
+    using Hooks = std::vector<std::pair<ui::Control*, std::function<void()>>>;
+
     struct Dialog {
         ui::Form* form;
         std::vector<Target> targets;
         std::vector<std::string> values;  // as shown when it opened
         std::string pressed;              // the button that closed it
-        std::vector<std::pair<ui::Control*, std::function<void()>>> hooked;
+        Hooks hooked;
     };
 
     void press(const Target& button, const std::function<void()>& handler);
@@ -57,6 +60,7 @@ class History : private ui::Observer {
     void addChangedValues(const std::vector<Target>& targets, std::vector<std::string>& values,
                           bool inDialog, const ui::Control* only = nullptr);
     void add(std::string line);
+    bool roomForAPress() const;
     void modalShowing(ui::Form& form) override;
     void modalEnded(ui::Form& form) override;
     void answered(const std::string& question, int answer) override;
@@ -65,13 +69,11 @@ class History : private ui::Observer {
     ui::Observer* previousObserver_;
     std::vector<Target> targets_;
     std::vector<std::string> values_;  // as of the last line written or the last press
-    std::vector<std::pair<ui::Control*, std::function<void()>>> hooked_;
-    std::deque<Dialog> dialogs_;
-    std::string answer_;      // the answer of the press under way  // open dialogs, innermost last;
-                              // their hooks point here
-    bool pressing_ = false;   // a press under way
-    bool recording_ = false;  // ... whose dialogs and answers are recorded
-    bool roomForAPress() const;
+    Hooks hooked_;
+    std::deque<Dialog> dialogs_;  // open dialogs, innermost last; their hooks point here
+    std::string answer_;          // the answer of the press under way
+    bool pressing_ = false;       // a press under way
+    bool recording_ = false;      // ... whose dialogs and answers are recorded
     std::size_t maxLines_;
     std::size_t maxBytes_;
     std::size_t bytes_ = 0;
