@@ -133,6 +133,13 @@ class FrmMain : public ui::Form {
     std::string LastErrorName() const;
     std::string ErrorSuffix() const;  // LastErrorText & "  (" & LastErrorName & ")"
     void SetResult(const std::string& line);
+    // A press the window refuses before its call (a box it cannot read): the line says why.
+    // `refused` stays set until its reader clears it: a dry run lists the line in place of the call.
+    void Refuse(const std::string& line) {
+        refused = true;
+        SetResult(line);
+    }
+    bool refused = false;
     // The same, painted at once: a placeholder that stays visible during a slow call.
     void SetResultNow(const std::string& line);
     void Hourglass();

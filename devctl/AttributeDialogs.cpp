@@ -70,6 +70,9 @@ FrmSetDiskAttributes::FrmSetDiskAttributes(ui::Toolkit& toolkit)
     defaultButton = &cmdCancel;
     cancelButton = nullptr;
     chkPersist.setTextOnLeft(true);
+    // The two values follow the check boxes; typing there would send nothing of what was typed.
+    txtAttr.setReadOnly(true);
+    txtAttrMask.setReadOnly(true);
     for (int i : {1, 2}) {
         chkAttr(i).onClick = [this, i] { chkAttr_Click(i); };
         chkAttrMask(i).onClick = [this, i] { chkAttrMask_Click(i); };

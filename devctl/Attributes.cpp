@@ -57,13 +57,13 @@ void FrmMain::cmdVolSetGptAttr_Click() {
 
         // These bytes rewrite a partition's attributes: a slip in a box sends nothing.
         const GptText word = ParseGptText(dialog.txtGptAttributes.text());
-        if (!word.ok) return SetResult("SetGptAttr Err: GptAttributes " + word.problem);
+        if (!word.ok) return Refuse("SetGptAttr Err: GptAttributes " + word.problem);
         const std::optional<std::uint8_t> applyToAll =
             OptionByte(dialog.txtApplyToAllConnectedVolumes.text());
         if (!applyToAll)
-            return SetResult("SetGptAttr Err: ApplyToAllConnectedVolumes is out of range");
+            return Refuse("SetGptAttr Err: ApplyToAllConnectedVolumes is out of range");
         const std::optional<std::uint8_t> revert = OptionByte(dialog.txtRevertOnClose.text());
-        if (!revert) return SetResult("SetGptAttr Err: RevertOnClose is out of range");
+        if (!revert) return Refuse("SetGptAttr Err: RevertOnClose is out of range");
 
         L::Put<std::uint64_t>(change, S::GptAttributes, word.value);
         L::Put<std::uint8_t>(change, S::RevertOnClose, *revert);

@@ -9,13 +9,13 @@ void FrmMain::cmdSetFilePointer_Click() {
     // A box that is not a number, or a half beyond 32 bits, cannot be passed: no call, the
     // boxes keep what was typed. A slip must not become a move to 0 that a Write then follows.
     const std::optional<double> lowText = io::NumberText(txtPosLow.text());
-    if (!lowText) return SetResult("SetFilePointer Err: PosLow is not a number");
+    if (!lowText) return Refuse("SetFilePointer Err: PosLow is not a number");
     const std::optional<std::int32_t> low = io::RoundToInt32(*lowText);
-    if (!low) return SetResult("SetFilePointer Err: PosLow is out of range");
+    if (!low) return Refuse("SetFilePointer Err: PosLow is out of range");
     const std::optional<double> highText = io::NumberText(txtPosHigh.text());
-    if (!highText) return SetResult("SetFilePointer Err: PosHigh is not a number");
+    if (!highText) return Refuse("SetFilePointer Err: PosHigh is not a number");
     const std::optional<std::int32_t> rounded = io::RoundToInt32(*highText);
-    if (!rounded) return SetResult("SetFilePointer Err: PosHigh is out of range");
+    if (!rounded) return Refuse("SetFilePointer Err: PosHigh is out of range");
     std::int32_t high = *rounded;
 
     const BusyPointer busy(*this);

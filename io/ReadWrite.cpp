@@ -48,9 +48,9 @@ bool TakeBlock(FrmMain& f, io::VirtualBlock& block, std::size_t bytes) {
 
 void FrmMain::cmdRead_Click() {
     const std::optional<double> countText = io::NumberText(txtCount.text());
-    if (!countText) return SetResult("ReadFile Err: Count is not a number");
+    if (!countText) return Refuse("ReadFile Err: Count is not a number");
     const std::optional<std::int32_t> rounded = io::RoundToInt32(*countText);
-    if (!rounded || *rounded <= 0) return SetResult("Err: wrong read count");
+    if (!rounded || *rounded <= 0) return Refuse("Err: wrong read count");
     const std::int32_t count = *rounded;
     const auto bytes = static_cast<std::size_t>(count);
 
@@ -114,9 +114,9 @@ void FrmMain::cmdWrite_Click() {
     // A count that is not a number, or beyond 32 bits, has no meaning for WriteFile: no call,
     // nothing written.
     const std::optional<double> countText = io::NumberText(txtCount.text());
-    if (!countText) return SetResult("WriteFile Err: Count is not a number");
+    if (!countText) return Refuse("WriteFile Err: Count is not a number");
     const std::optional<std::int32_t> rounded = io::RoundToInt32(*countText);
-    if (!rounded) return SetResult("WriteFile Err: Count is out of range");
+    if (!rounded) return Refuse("WriteFile Err: Count is out of range");
     const std::int32_t count = *rounded;
 
     const BusyPointer busy(*this);
@@ -127,7 +127,8 @@ void FrmMain::cmdWrite_Click() {
 
     if (io::SafeUBound(Buf) < count) {
         const int answer = toolkit().ask("Writing ZEROS! Sure?", "Warning", ui::kYesNoQuestion);
-        if (answer == ui::kIdNo) return;
+        // Only Yes writes: a box left by Escape or its close box answers IDCANCEL.
+        if (answer != ui::kIdYes) return;
         if (!GrowKeeping(Buf, static_cast<std::size_t>(count) + 1)) {
             return SetResult("Err: alloc mem failed");
         }

@@ -9,9 +9,9 @@ namespace app {
 void FrmMain::cmdCreateFile_Click() {
     // A box that is not hexadecimal makes no call and changes nothing but the result line.
     const HexText access = ParseHexText(txtAccess.text());
-    if (!access.ok) return SetResult("CreateFile Err: Access " + access.problem);
+    if (!access.ok) return Refuse("CreateFile Err: Access " + access.problem);
     const HexText flags = ParseHexText(txtFlagsAndAttibutes.text());
-    if (!flags.ok) return SetResult("CreateFile Err: FlagsAndAttributes " + flags.problem);
+    if (!flags.ok) return Refuse("CreateFile Err: FlagsAndAttributes " + flags.problem);
 
     const BusyPointer busy(*this);
     OpenedFileName = cboFileName.text();

@@ -9,11 +9,15 @@ namespace session {
 
 namespace {
 
+// Buttons have no value, and a box that only shows one is never set by a script.
+bool Recorded(const Target& t) {
+    return t.control->kind() != ui::Kind::Button && !t.control->readOnly();
+}
+
 std::vector<std::string> ValuesOf(const std::vector<Target>& targets) {
     std::vector<std::string> values;
     values.reserve(targets.size());
-    for (const Target& t : targets)
-        values.push_back(t.control->kind() == ui::Kind::Button ? "" : ShownValue(t));
+    for (const Target& t : targets) values.push_back(Recorded(t) ? ShownValue(t) : "");
     return values;
 }
 
@@ -107,7 +111,7 @@ void History::addChangedValues(const std::vector<Target>& targets, std::vector<s
                                bool inDialog, const ui::Control* only) {
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const Target& t = targets[i];
-        if (t.control->kind() == ui::Kind::Button || (only && t.control != only)) continue;
+        if (!Recorded(t) || (only && t.control != only)) continue;
         std::string now = ShownValue(t);
         if (now == values[i]) continue;
         add(Writable(now) ? SetLine(t.name, now, inDialog) : UnwritableLine(t.name, inDialog));

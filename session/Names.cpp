@@ -115,6 +115,7 @@ std::string ShownValue(const Target& t) {
 std::string RefusalOf(const Target& t, std::string_view value) {
     const Kind k = t.control->kind();
     if (k == Kind::Button) return t.name + " is a button: write 'press " + t.name + "'";
+    if (t.control->readOnly()) return t.name + " only shows a value and cannot be set";
     if (t.item >= 0 || k == Kind::CheckBox) {
         if (value == "checked" || value == "unchecked") return {};
         return t.name + " takes checked or unchecked, not '" + std::string(value) + "'";

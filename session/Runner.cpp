@@ -190,6 +190,7 @@ class Pass {
         tk_.unanswered.clear();
         const std::size_t asked = tk_.msgBoxes.size();
         const Shown before = ShownBy(frm_);
+        frm_.refused = false;
 
         try {
             button.click();
@@ -226,6 +227,7 @@ class Pass {
         if (listing) {
             if (changes) print("# changes data or a device's state");
             for (const std::string& call : listing->calls) print("#   " + call);
+            if (frm_.refused) print("#   refused, no call: " + frm_.lblResult.text());
             listing->calls.clear();
         }
         if (mode_ == Mode::Run) {

@@ -109,11 +109,15 @@ TEST_F(HandleIo, WritingZerosIsAskedFirstAndAllocationFailuresChangeNothing) {
     m.addFile("C:\\w.bin", "abc");
     Open("C:\\w.bin");
     Read("2");
-    tk.msgBoxAnswers = {ui::kIdNo, ui::kIdYes, ui::kIdYes};
-    Reset();
-    Write("3");  // No
-    EXPECT_EQ(Result(), "Err=---");
-    EXPECT_EQ(Count("WriteFile") + Count("VirtualAlloc"), 0);
+    // Only Yes writes: No, and whatever else a box may return (IDCANCEL after Escape, IDOK, 0).
+    for (const int answer : {ui::kIdNo, ui::kIdCancel, 1, 0, -1}) {
+        tk.msgBoxAnswers = {answer};
+        Reset();
+        Write("3");
+        EXPECT_EQ(Result(), "Err=---") << answer;
+        EXPECT_EQ(Count("WriteFile") + Count("VirtualAlloc"), 0) << answer;
+    }
+    tk.msgBoxAnswers = {ui::kIdYes, ui::kIdYes};
     m.setAllocLimit(512);
     Reset();
     Read("1024");
@@ -125,7 +129,7 @@ TEST_F(HandleIo, WritingZerosIsAskedFirstAndAllocationFailuresChangeNothing) {
     MoveTo("0", "0");
     Reset();
     Write("512");
-    const auto& box = tk.msgBoxes.at(1);
+    const auto& box = tk.msgBoxes.back();
     EXPECT_EQ(box.text + "|" + box.title + "|" + std::to_string(box.style),
               "Writing ZEROS! Sure?|Warning|36");  // Yes/No, question mark
     EXPECT_EQ(Result(), "WriteFile res=1 dwBytesWritten=512");

@@ -59,6 +59,10 @@ TEST_F(Runner, ExitStatusSaysWhetherEveryExpectHeld) {
         {"FILE_SHARE_READ: yes\n", 2, "line 1: FILE_SHARE_READ takes checked or unchecked"},
         {"press CreateFile\nflub\n", 2, "line 2: not a step"},
         {"press FILE_SHARE_READ\n", 2, "line 1: FILE_SHARE_READ is not a button"},
+        // The disk-attribute values follow the check boxes: a set line would read as a change.
+        {"FileName: \\\\.\\C:\npress CreateFile\npress SetDiskAttributes\n  Attributes: 0x3\n"
+         "  press Set\n",
+         2, "line 4: Attributes only shows a value and cannot be set"},
     };
     for (const auto& [script, status, text] : rows) {
         m.clearCalls();

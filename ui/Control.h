@@ -103,6 +103,10 @@ class Control {
     // Check boxes: the caption stands left of the box. Set before the form is loaded.
     bool textOnLeft() const { return textOnLeft_; }
     void setTextOnLeft(bool on) { textOnLeft_ = on; }
+    // Text boxes that only show a value: the user can select and copy but not type. Set before
+    // the form is loaded.
+    bool readOnly() const { return readOnly_; }
+    void setReadOnly(bool on) { readOnly_ = on; }
     int width() const;
 
     // Check box value: 0 unchecked, 1 checked.
@@ -158,6 +162,7 @@ class Control {
     bool visible_ = true;
     bool autoSize_ = false;
     bool textOnLeft_ = false;
+    bool readOnly_ = false;
     std::uint32_t foreColor_ = kColorButtonText;
     int value_ = 0;
     std::vector<std::string> items_;

@@ -26,6 +26,7 @@ class Observer {
 inline constexpr int kPointerDefault = 0;
 inline constexpr int kPointerHourglass = 11;
 
+inline constexpr int kIdCancel = 2;  // Escape or the close box, where the box allows it
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 inline constexpr std::uint32_t kYesNoQuestion = 0x24;  // MB_YESNO | MB_ICONQUESTION
@@ -50,7 +51,8 @@ class Toolkit {
     // The application-wide mouse pointer: kPointerHourglass or kPointerDefault.
     virtual void setMousePointer(int pointer) = 0;
 
-    // Modal message box; returns kIdYes or kIdNo for a Yes/No box.
+    // Modal message box; returns kIdYes or kIdNo for a Yes/No box, though a system may answer
+    // otherwise (Wine gives kIdCancel for No once Escape was pressed): only kIdYes is a yes.
     virtual int msgBox(const std::string& text, const std::string& title, std::uint32_t style) = 0;
     // The same, told to the observer: what forms call.
     int ask(const std::string& text, const std::string& title, std::uint32_t style) {

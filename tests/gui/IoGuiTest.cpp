@@ -94,21 +94,29 @@ TEST_P(HandleIo, ShowsWhatTheKernelDid) {
 INSTANTIATE_TEST_SUITE_P(MainWindow, HandleIo, ::testing::ValuesIn(IoCases()),
                          [](const auto& p) { return std::string(p.param.what); });
 
-TEST_F(MainWindow, WritingZerosAsksAndBothAnswersDoWhatTheySay) {
+TEST_F(MainWindow, WritingZerosAsksAndOnlyYesWrites) {
     TempFile file("hb-gui-write.bin", "");
     open(file.path, "0xC0000000");
     type("txtCount", "16");
-    for (int answer : {IDNO, IDYES}) {
+    // Escape first: the box stays, and Wine's No then returns IDCANCEL, which must not write.
+    struct Case { bool escapeFirst; int button; };
+    for (const Case c : {Case{false, IDNO}, Case{true, IDNO}, Case{false, IDYES}}) {
+        SCOPED_TRACE(std::to_string(c.escapeFirst) + " " + std::to_string(c.button));
         std::string question;
         pressDuringModal("cmdWrite", "Warning", [&](HWND box) {
             question = TextOf(GetDlgItem(box, 0xFFFF));  // the message box's text
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+            HWND target = GetDlgItem(box, c.button);
+            if (c.escapeFirst) {
+                PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+                PostMessageA(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+            }
+            PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+            PostMessageA(target, WM_LBUTTONUP, 0, 0);
         });
         EXPECT_EQ(question, "Writing ZEROS! Sure?");
         EXPECT_EQ(text("lblResult"),
-                  answer == IDNO ? "Err=---" : "WriteFile res=1 dwBytesWritten=16");
-        EXPECT_EQ(file.size(), answer == IDNO ? 0 : 16);
+                  c.button == IDNO ? "Err=---" : "WriteFile res=1 dwBytesWritten=16");
+        EXPECT_EQ(file.size(), c.button == IDNO ? 0 : 16);
     }
     EXPECT_EQ(text("lblFilePos"), "Pos: 0x10 (16)");
     press("cmdCloseHandle");
