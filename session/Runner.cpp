@@ -15,6 +15,7 @@
 #include "session/Lines.h"
 #include "session/Names.h"
 #include "session/Script.h"
+#include "sys/WaitingKernel.h"
 #include "ui/Headless.h"
 
 namespace session {
@@ -76,8 +77,13 @@ enum class Mode { Rehearse, Run };
 // One pass of the script through a fresh main window.
 class Pass {
   public:
-    Pass(sys::Kernel& kernel, Mode mode, std::ostream* out, const char* decimalSeparator)
-        : mode_(mode), out_(out), frm_(tk_, kernel, "") {
+    Pass(sys::Kernel& kernel, Mode mode, std::ostream* out, const char* decimalSeparator,
+         CallWaiter* waiter = nullptr)
+        : mode_(mode),
+          out_(out),
+          waiter_(waiter),
+          waiting_(kernel, [this](const std::function<void()>& call) { wait(call); }),
+          frm_(tk_, waiting_, "") {
         frm_.decimalSeparator = decimalSeparator;
         frm_.load();
         targets_ = Targets(frm_);
@@ -88,11 +94,17 @@ class Pass {
     int firstChangingLine = 0;
     std::string firstChangingStep;
     bool failed = false;
+    bool interrupted = false;  // Ctrl+C: the run stopped there
 
     void run(const Script& script) {
         const auto& steps = script.steps;
-        for (std::size_t i = 0; i < steps.size(); ++i) {
+        for (std::size_t i = 0; i < steps.size() && !interrupted; ++i) {
             const Step& s = steps[i];
+            if (waiter_ && waiter_->interrupted) {
+                note(s.line, "interrupted (Ctrl+C) before this line: the run stops here");
+                interrupted = true;
+                break;
+            }
             switch (s.kind) {
                 case Kind::Set:
                     set(s);
@@ -118,6 +130,12 @@ class Pass {
     }
 
   private:
+    void wait(const std::function<void()>& call) {
+        if (!waiter_) return call();
+        waiter_->wait(call);
+        if (waiter_->cancelled != CallWaiter::Cancelled::No) cancelled_ = waiter_->cancelled;
+    }
+
     void print(const std::string& line) {
         if (out_) *out_ << line << '\n';
     }
@@ -234,6 +252,14 @@ class Pass {
             print(ExpectLine(frm_.lblResult.text()));
             for (const std::string& line : ShownLines(before, ShownBy(frm_))) print(line);
         }
+        if (cancelled_ == CallWaiter::Cancelled::Timeout) {
+            note(s.line, "a call was still waiting after " +
+                             std::to_string(waiter_->timeoutMs / 1000) + " s: cancelled");
+        } else if (cancelled_ == CallWaiter::Cancelled::Interrupt) {
+            note(s.line, "interrupted (Ctrl+C): the call under way was cancelled, the run stops");
+            interrupted = true;
+        }
+        cancelled_ = CallWaiter::Cancelled::No;
     }
 
     void expect(const Step& s) {
@@ -245,10 +271,25 @@ class Pass {
 
     Mode mode_;
     std::ostream* out_;
+    CallWaiter* waiter_;
+    CallWaiter::Cancelled cancelled_ = CallWaiter::Cancelled::No;  // during the press under way
+    sys::WaitingKernel waiting_;
     RunnerToolkit tk_;
     app::FrmMain frm_;
     std::vector<Target> targets_;
 };
+
+// Whole seconds, as --timeout takes them.
+std::optional<int> TimeoutMs(std::string_view text) {
+    int seconds = 0;
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        seconds = seconds * 10 + (c - '0');
+    }
+    if (seconds < 1 || seconds > 86400) return std::nullopt;
+    return seconds * 1000;
+}
 
 }  // namespace
 
@@ -288,8 +329,9 @@ static int RunScriptWith(std::string_view text, sys::Kernel& kernel, const RunOp
             << " changes data or a device's state; nothing was run (--allow-changes runs it)\n";
         return kRunScriptError;
     }
-    Pass pass(kernel, Mode::Run, &out, decimalSeparator);
+    Pass pass(kernel, Mode::Run, &out, decimalSeparator, options.waiter);
     pass.run(script);
+    if (pass.interrupted) return kRunInterrupted;
     return pass.failed ? kRunExpectFailed : kRunPassed;
 }
 
@@ -298,9 +340,10 @@ int RunScript(std::string_view text, sys::Kernel& kernel, const RunOptions& opti
     return RunScriptWith(text, kernel, options, out, ".");
 }
 
-int RunnerMain(int argc, char** argv, sys::Kernel& kernel, std::ostream& out, std::ostream& err,
-               const char* decimalSeparator) {
+int RunnerMain(int argc, char** argv, sys::Kernel& kernel, CallWaiter& waiter, std::ostream& out,
+               std::ostream& err, const char* decimalSeparator) {
     RunOptions options;
+    options.waiter = &waiter;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -308,6 +351,13 @@ int RunnerMain(int argc, char** argv, sys::Kernel& kernel, std::ostream& out, st
             options.allowChanges = true;
         } else if (arg == "--dry-run") {
             options.dryRun = true;
+        } else if (arg == "--timeout" && i + 1 < argc) {
+            const std::optional<int> ms = TimeoutMs(argv[++i]);
+            if (!ms) {
+                path = nullptr;
+                break;
+            }
+            waiter.timeoutMs = *ms;
         } else if (path == nullptr && (arg == "-" || arg.rfind("--", 0) != 0)) {
             path = argv[i];
         } else {
@@ -316,10 +366,11 @@ int RunnerMain(int argc, char** argv, sys::Kernel& kernel, std::ostream& out, st
         }
     }
     if (path == nullptr) {
-        err << "usage: hbrun [--allow-changes] [--dry-run] SCRIPT\n"
+        err << "usage: hbrun [--allow-changes] [--dry-run] [--timeout SECONDS] SCRIPT\n"
                "  runs SCRIPT (\"-\" for standard input) through the bench's main window and\n"
                "  prints each step with the result line it showed; exit 0 when every expect\n"
-               "  held, 1 when one did not, 2 for a script error (nothing run)\n";
+               "  held, 1 when one did not, 2 for a script error (nothing run), 130 when\n"
+               "  interrupted; a call still waiting after SECONDS (1 to 86400) is cancelled\n";
         return kRunScriptError;
     }
     std::string text;

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "session/CallWaiter.h"
 #include "sys/Kernel.h"
 
 namespace session {
@@ -17,17 +18,23 @@ namespace session {
 struct RunOptions {
     bool allowChanges = false;  // run presses that change data or a device's state
     bool dryRun = false;        // list the calls each press would make, and make none
+    // Makes the run's calls that may block, with its time limit and Ctrl+C; without one, calls
+    // are made on the runner's thread and cannot be cancelled.
+    CallWaiter* waiter = nullptr;
 };
 
 inline constexpr int kRunPassed = 0;
-inline constexpr int kRunExpectFailed = 1;  // an expect did not hold, or a press could not run
+inline constexpr int kRunExpectFailed = 1;  // an expect did not hold, a press could not run, or
+                                            // a call waited too long and was cancelled
 inline constexpr int kRunScriptError = 2;   // nothing was called
+inline constexpr int kRunInterrupted = 130;  // Ctrl+C: the call under way cancelled, run stopped
 
 int RunScript(std::string_view text, sys::Kernel& kernel, const RunOptions& options,
               std::ostream& out);
 
-// The command line of hbrun: [--allow-changes] [--dry-run] SCRIPT ("-" reads standard input).
-int RunnerMain(int argc, char** argv, sys::Kernel& kernel, std::ostream& out, std::ostream& err,
-               const char* decimalSeparator = ".");
+// The command line of hbrun: [--allow-changes] [--dry-run] [--timeout SECONDS] SCRIPT ("-"
+// reads standard input). The waiter makes the calls that may block.
+int RunnerMain(int argc, char** argv, sys::Kernel& kernel, CallWaiter& waiter, std::ostream& out,
+               std::ostream& err, const char* decimalSeparator = ".");
 
 }  // namespace session

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
 #include "session/Runner.h"
 #include "sys/Ioctl.h"
@@ -131,6 +132,45 @@ TEST_F(Runner, AllowedChangesReachTheMachine) {
             {.allowChanges = true});
     EXPECT_EQ(o.status, 0) << o.out;
     EXPECT_EQ(m.fileSize("C:\\new.txt"), 3u);
+}
+
+TEST_F(Runner, ACallThatWaitsIsCancelledByTheTimeoutOrByCtrlC) {
+    m.addFile("C:\\f.bin", "abc");
+    const std::string script = "FileName: C:\\f.bin\npress CreateFile\npress Read\npress GetFileType\n";
+    bool stuck = true;  // a call the system does not cancel at first
+    session::ThreadWaiter waiter([&] {
+        if (!stuck) m.cancelBlocked();
+    });
+    int gaveUp = 0;
+    waiter.giveUpMs = 100;
+    waiter.giveUp = [&](session::CallWaiter::Cancelled) { ++gaveUp, stuck = false; };
+    waiter.timeoutMs = 1000;
+    m.blockNext("ReadFile");
+    Outcome o = Run(script, {.waiter = &waiter});
+    EXPECT_EQ(o.status, 1) << o.out;
+    const std::string cancelled = "press Read\nexpect ReadFile res=0 Err=995  (OPERATION_ABORTED)\n";
+    EXPECT_NE(o.out.find(cancelled), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("# line 3: a call was still waiting after 1 s: cancelled\n"),
+              std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("expect GetFileType res=1"), std::string::npos) << o.out;  // it goes on
+    EXPECT_EQ(gaveUp, 1);
+
+    // Ctrl+C: the call cancelled, the transcript up to it, and nothing after.
+    waiter.timeoutMs = 0;
+    m.blockNext("ReadFile");
+    std::thread user([&] {
+        if (m.waitUntilBlocked()) waiter.interrupted = true;
+    });
+    o = Run(script, {.waiter = &waiter});
+    user.join();
+    EXPECT_EQ(o.status, session::kRunInterrupted) << o.out;
+    EXPECT_NE(o.out.find(cancelled), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("# line 3: interrupted (Ctrl+C)"), std::string::npos) << o.out;
+    EXPECT_EQ(o.out.find("GetFileType"), std::string::npos) << o.out;
+    // Set before a step, it stops the run there.
+    o = Run(script, {.waiter = &waiter});
+    EXPECT_EQ(o.status, session::kRunInterrupted);
+    EXPECT_EQ(o.out, "# line 1: interrupted (Ctrl+C) before this line: the run stops here\n");
 }
 
 TEST_F(Runner, DryRunListsTheCallsAndMakesNone) {

@@ -3,8 +3,10 @@
 // or a close box.
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "ui/Win32Peer.h"
@@ -23,6 +25,9 @@ constexpr DWORD kCancelAgainMs = 50;
 // hold the thread, and the handler that waits for them, for ever. Once the main window has been
 // closed and its call has not ended this long after, the program ends, which frees them.
 constexpr DWORD kGiveUpMs = 3000;
+// A call still waiting after this long says so in the main window's title, with how to stop it.
+constexpr DWORD kTitleAfterMs = 1000;
+constexpr char kWaitingTitle[] = " - waiting (Esc cancels)";
 
 bool IsKeyboard(UINT msg) {
     return msg >= WM_KEYFIRST && msg <= WM_KEYLAST;
@@ -116,11 +121,24 @@ void Win32Toolkit::waitPainting() {
     const int pointerBefore = pointer_;
     setMousePointer(kPointerHourglass);
     const HANDLE done = worker_->done();
+    const DWORD began = GetTickCount();
+    HWND titled = nullptr;
+    std::string title;
     while (!worker_->finished()) {
         if (w.closingProgram && GetTickCount() - w.closedAt >= kGiveUpMs) ExitProcess(0);
         if (w.cancel) worker_->cancel();
-        MsgWaitForMultipleObjectsEx(1, &done, w.cancel ? kCancelAgainMs : INFINITE, QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        DWORD timeout = w.cancel ? kCancelAgainMs : INFINITE;
+        if (!titled) {
+            const DWORD waited = GetTickCount() - began;
+            if (waited < kTitleAfterMs) {
+                timeout = std::min(timeout, kTitleAfterMs - waited);
+            } else if (HWND main = mainWindow(); main && IsWindow(main)) {
+                titled = main;
+                title = WindowText(main);
+                SetWindowTextA(main, (title + kWaitingTitle).c_str());
+            }
+        }
+        MsgWaitForMultipleObjectsEx(1, &done, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         MSG msg;
         while (!worker_->finished() && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -138,6 +156,7 @@ void Win32Toolkit::waitPainting() {
         }
     }
     wait_ = nullptr;
+    if (titled && IsWindow(titled)) SetWindowTextA(titled, title.c_str());
     setMousePointer(pointerBefore);
     if (w.quit) PostQuitMessage(static_cast<int>(w.quitCode));
 }

@@ -129,6 +129,54 @@ TEST_F(BlockingCall, EscapeCancelsAReadThatWaitsWhileTheWindowPaints) {
     EXPECT_TRUE(pipe.clientGone());
 }
 
+// After a second of waiting the title says so and how to stop it; the result line keeps its
+// placeholder.
+TEST_F(BlockingCall, TheTitleSaysACallWaitsAndHowToStopIt) {
+    ServedPipe pipe("title");
+    ASSERT_NE(pipe.server, INVALID_HANDLE_VALUE);
+    open(pipe.name, "0xC0000000");
+    const std::string caption = TextOf(hwnd);
+    static HWND window, resultLine;
+    static std::string titleEarly, titleLate, lineLate;
+    window = hwnd, resultLine = item("lblResult");
+    pressWhileBlocked(
+        "cmdRead",
+        [] {
+            titleEarly = TextOf(window);
+            SetTimer(nullptr, 0, 1300, [](HWND, UINT, UINT_PTR id, DWORD) {
+                KillTimer(nullptr, id);
+                titleLate = TextOf(window);
+                lineLate = TextOf(resultLine);
+                PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1);
+            });
+        },
+        [&] { pipe.write("rescue"); }, "blocked-read-title");
+    EXPECT_EQ(titleEarly, caption);
+    EXPECT_EQ(titleLate, caption + " - waiting (Esc cancels)");
+    EXPECT_EQ(lineLate, "Err=---");
+    EXPECT_EQ(TextOf(hwnd), caption);
+    EXPECT_EQ(text("lblResult"), "ReadFile res=0 Err=995  (OPERATION_ABORTED)");
+    press("cmdCloseHandle");
+}
+
+// hbrun.exe gives up on a read that waits: cancelled after --timeout, the run goes on, exit 1.
+TEST_F(BlockingCall, TheRunnerCancelsACallAfterItsTimeout) {
+    ServedPipe pipe("timeout");
+    ASSERT_NE(pipe.server, INVALID_HANDLE_VALUE);
+    TempFile script("hb-gui-timeout.txt", "FileName: " + pipe.name +
+                                              "\nAccess: 0xC0000000\npress CreateFile\n"
+                                              "press Read\npress CloseHandle\n");
+    const RunnerRun run = RunRunner("--timeout 1 " + script.path);
+    EXPECT_EQ(run.status, 1u) << run.out;
+    EXPECT_NE(run.out.find("press Read\nexpect ReadFile res=0 Err=995  (OPERATION_ABORTED)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("# line 4: a call was still waiting after 1 s: cancelled\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("expect CloseHandle res=1"), std::string::npos) << run.out;
+}
+
 TEST_F(BlockingCall, TheCloseBoxCancelsTheCallThenClosesTheWindow) {
     ServedPipe pipe("close");
     ASSERT_NE(pipe.server, INVALID_HANDLE_VALUE);

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,47 @@ struct TempFile {
     long long size() const { return std::ifstream(path, std::ios::binary | std::ios::ate).tellg(); }
     std::string path;
 };
+
+struct RunnerRun {
+    DWORD status = 0;
+    std::string out;
+};
+
+// hbrun.exe from beside this suite's directory, its output through a file.
+inline RunnerRun RunRunner(const std::string& arguments) {
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::filesystem::path runner =
+        std::filesystem::path(self).parent_path().parent_path() / "hbrun.exe";
+    const std::string outPath =
+        (std::filesystem::temp_directory_path() / "hb-gui-hbrun.out").string();
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    RunnerRun run;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = out;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::string command = "\"" + runner.string() + "\" " + arguments;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << command << ": " << GetLastError();
+        CloseHandle(out);
+        return run;
+    }
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    GetExitCodeProcess(pi.hProcess, &run.status);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(out);
+    std::ifstream in(outPath, std::ios::binary);
+    run.out.assign(std::istreambuf_iterator<char>(in), {});
+    DeleteFileA(outPath.c_str());
+    return run;
+}
 
 class MainWindow : public ::testing::Test {
   protected:
