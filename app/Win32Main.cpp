@@ -4,6 +4,7 @@
 #include "app/FrmMain.h"
 #include "session/FrmSession.h"
 #include "sys/Kernel.h"
+#include "sys/CodePage.h"
 #include "sys/WaitingKernel.h"
 #include "ui/Win32Toolkit.h"
 
@@ -56,7 +57,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         frm.decimalSeparator = separator;
     frm.load();
     // Every press is kept; the system menu and Ctrl+H show the session.
-    session::MainSession session(frm);
+    const std::unique_ptr<sys::CodePage> codePage = sys::MakeWin32CodePage();
+    session::MainSession session(frm, *codePage);
     frm.show(false);
     // Closing the main window unloads it (Form_Unload), which ends the loop and the program.
     return toolkit.run(frm);

@@ -40,14 +40,16 @@ std::string Lines(std::size_t n) {
 
 }  // namespace
 
-FrmSession::FrmSession(ui::Toolkit& toolkit, History& history, sys::Kernel& kernel)
+FrmSession::FrmSession(ui::Toolkit& toolkit, History& history, sys::Kernel& kernel,
+                       const sys::CodePage& codePage)
     : ui::Form(toolkit, "frmSession", "Session", 7800, 5295, SessionTable()),
       lstSession(ctl("lstSession")),
       cmdCopy(ctl("cmdCopy")),
       cmdSaveAs(ctl("cmdSaveAs")),
       lblStatus(ctl("lblStatus")),
       history_(history),
-      k_(kernel) {
+      k_(kernel),
+      codePage_(codePage) {
     escapeCloses = true;
     cmdCopy.onClick = [this] { cmdCopy_Click(); };
     cmdSaveAs.onClick = [this] { cmdSaveAs_Click(); };
@@ -93,7 +95,7 @@ void FrmSession::cmdCopy_Click() {
 void FrmSession::cmdSaveAs_Click() {
     const std::string name = toolkit().saveFileName(*this, "session.txt");
     if (name.empty()) return;  // cancelled: nothing written, the status as it was
-    const std::string text = Text();
+    const std::string text = codePage_.ToUtf8(Text());
     namespace w = sys::w;
     const sys::Handle h = k_.CreateFileA(name, w::GENERIC_WRITE, w::FILE_SHARE_READ,
                                          w::CREATE_ALWAYS, w::FILE_ATTRIBUTE_NORMAL);
@@ -120,7 +122,8 @@ void FrmSession::cmdSaveAs_Click() {
                      " bytes: WriteFile Err=" + report::ErrorSuffix(error));
 }
 
-MainSession::MainSession(app::FrmMain& main) : history(main), main_(main) {
+MainSession::MainSession(app::FrmMain& main, const sys::CodePage& codePage)
+    : history(main), main_(main), codePage_(codePage) {
     history.onChange = [this] {
         if (window_ && window_->loaded()) window_->Refresh();
     };
@@ -134,7 +137,7 @@ MainSession::~MainSession() {
 
 void MainSession::Open() {
     if (!window_) {
-        window_ = std::make_unique<FrmSession>(main_.toolkit(), history, main_.k);
+        window_ = std::make_unique<FrmSession>(main_.toolkit(), history, main_.k, codePage_);
         window_->load();
     }
     window_->show(false);

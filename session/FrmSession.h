@@ -7,6 +7,7 @@
 #include <string>
 
 #include "session/History.h"
+#include "sys/CodePage.h"
 #include "sys/Kernel.h"
 #include "ui/Form.h"
 
@@ -18,7 +19,9 @@ namespace session {
 
 class FrmSession : public ui::Form {
   public:
-    FrmSession(ui::Toolkit& toolkit, History& history, sys::Kernel& kernel);
+    // Saved files are UTF-8, converted from the window's code page.
+    FrmSession(ui::Toolkit& toolkit, History& history, sys::Kernel& kernel,
+               const sys::CodePage& codePage);
 
     ui::Control& lstSession;
     ui::Control& cmdCopy;
@@ -38,12 +41,14 @@ class FrmSession : public ui::Form {
     void Status(const std::string& text);
     History& history_;
     sys::Kernel& k_;
+    const sys::CodePage& codePage_;
 };
 
 // A main window's session: its history from now on, and the Session window, made at first use.
 class MainSession {
   public:
-    explicit MainSession(app::FrmMain& main);
+    explicit MainSession(app::FrmMain& main,
+                         const sys::CodePage& codePage = sys::Windows1252());
     ~MainSession();
     MainSession(const MainSession&) = delete;
     MainSession& operator=(const MainSession&) = delete;
@@ -54,6 +59,7 @@ class MainSession {
 
   private:
     app::FrmMain& main_;
+    const sys::CodePage& codePage_;
     std::unique_ptr<FrmSession> window_;
 };
 

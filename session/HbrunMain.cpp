@@ -5,6 +5,7 @@
 
 #include "session/CallWaiter.h"
 #include "session/Runner.h"
+#include "sys/CodePage.h"
 #include "sys/SimMachine.h"
 
 namespace {
@@ -21,5 +22,6 @@ int main(int argc, char** argv) {
     session::ThreadWaiter waiter([&machine] { machine.cancelBlocked(); });
     interruptible = &waiter;
     std::signal(SIGINT, OnInterrupt);
-    return session::RunnerMain(argc, argv, machine, waiter, std::cout, std::cerr);
+    return session::RunnerMain(argc, argv, machine, waiter, sys::Windows1252(), std::cout,
+                               std::cerr);
 }

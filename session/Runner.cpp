@@ -77,10 +77,11 @@ enum class Mode { Rehearse, Run };
 // One pass of the script through a fresh main window.
 class Pass {
   public:
-    Pass(sys::Kernel& kernel, Mode mode, std::ostream* out, const char* decimalSeparator,
-         CallWaiter* waiter = nullptr)
+    Pass(sys::Kernel& kernel, Mode mode, std::ostream* out, const sys::CodePage& codePage,
+         const char* decimalSeparator, CallWaiter* waiter = nullptr)
         : mode_(mode),
           out_(out),
+          codePage_(codePage),
           waiter_(waiter),
           waiting_(kernel, [this](const std::function<void()>& call) { wait(call); }),
           frm_(tk_, waiting_, "") {
@@ -137,7 +138,7 @@ class Pass {
     }
 
     void print(const std::string& line) {
-        if (out_) *out_ << line << '\n';
+        if (out_) *out_ << codePage_.ToUtf8(line) << '\n';
     }
     void note(int line, const std::string& what) {
         print("# line " + std::to_string(line) + ": " + what);
@@ -271,6 +272,7 @@ class Pass {
 
     Mode mode_;
     std::ostream* out_;
+    const sys::CodePage& codePage_;
     CallWaiter* waiter_;
     CallWaiter::Cancelled cancelled_ = CallWaiter::Cancelled::No;  // during the press under way
     sys::WaitingKernel waiting_;
@@ -293,11 +295,37 @@ std::optional<int> TimeoutMs(std::string_view text) {
 
 }  // namespace
 
-static int RunScriptWith(std::string_view text, sys::Kernel& kernel, const RunOptions& options,
+// The script's UTF-8 (a byte-order mark allowed) in the window's code page, line by line, so
+// that a character it cannot hold is named by its line.
+std::variant<std::string, ScriptError> InCodePage(std::string_view utf8,
+                                                  const sys::CodePage& codePage) {
+    if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
+    std::string ansi;
+    ansi.reserve(utf8.size());
+    int lineNo = 1;
+    for (std::size_t at = 0; at <= utf8.size(); ++lineNo) {
+        std::size_t end = utf8.find('\n', at);
+        if (end == std::string_view::npos) end = utf8.size();
+        const std::optional<std::string> line = codePage.FromUtf8(utf8.substr(at, end - at));
+        if (!line)
+            return ScriptError{lineNo, "not UTF-8, or a character that code page " +
+                                           std::to_string(codePage.Number()) + " cannot hold"};
+        ansi += *line;
+        if (end < utf8.size()) ansi += '\n';
+        at = end + 1;
+    }
+    return ansi;
+}
+
+static int RunScriptWith(std::string_view utf8, sys::Kernel& kernel, const RunOptions& options,
                          std::ostream& out, const char* decimalSeparator) {
-    auto parsed = ParseScript(text);
+    const sys::CodePage& codePage = options.codePage ? *options.codePage : sys::Windows1252();
+    auto converted = InCodePage(utf8, codePage);
+    auto parsed = std::holds_alternative<std::string>(converted)
+                      ? ParseScript(std::get<std::string>(converted))
+                      : std::variant<Script, ScriptError>(std::get<ScriptError>(converted));
     if (auto* e = std::get_if<ScriptError>(&parsed)) {
-        out << "line " << e->line << ": " << e->message << '\n';
+        out << "line " << e->line << ": " << codePage.ToUtf8(e->message) << '\n';
         return kRunScriptError;
     }
     const Script& script = std::get<Script>(parsed);
@@ -307,14 +335,14 @@ static int RunScriptWith(std::string_view text, sys::Kernel& kernel, const RunOp
     {
         InertKernel inert;
         std::ostringstream listing;
-        Pass rehearsal(inert, Mode::Rehearse, options.dryRun ? &listing : nullptr,
+        Pass rehearsal(inert, Mode::Rehearse, options.dryRun ? &listing : nullptr, codePage,
                        decimalSeparator);
         inert.calls.clear();  // the window's start-up is not a step
         if (options.dryRun) rehearsal.listing = &inert;
         try {
             rehearsal.run(script);
         } catch (const Fault& f) {
-            out << "line " << f.line << ": " << f.message << '\n';
+            out << "line " << f.line << ": " << codePage.ToUtf8(f.message) << '\n';
             return kRunScriptError;
         }
         firstChangingLine = rehearsal.firstChangingLine;
@@ -325,11 +353,11 @@ static int RunScriptWith(std::string_view text, sys::Kernel& kernel, const RunOp
         }
     }
     if (firstChangingLine != 0 && !options.allowChanges) {
-        out << "line " << firstChangingLine << ": " << firstChangingStep
+        out << "line " << firstChangingLine << ": " << codePage.ToUtf8(firstChangingStep)
             << " changes data or a device's state; nothing was run (--allow-changes runs it)\n";
         return kRunScriptError;
     }
-    Pass pass(kernel, Mode::Run, &out, decimalSeparator, options.waiter);
+    Pass pass(kernel, Mode::Run, &out, codePage, decimalSeparator, options.waiter);
     pass.run(script);
     if (pass.interrupted) return kRunInterrupted;
     return pass.failed ? kRunExpectFailed : kRunPassed;
@@ -340,10 +368,12 @@ int RunScript(std::string_view text, sys::Kernel& kernel, const RunOptions& opti
     return RunScriptWith(text, kernel, options, out, ".");
 }
 
-int RunnerMain(int argc, char** argv, sys::Kernel& kernel, CallWaiter& waiter, std::ostream& out,
-               std::ostream& err, const char* decimalSeparator) {
+int RunnerMain(int argc, char** argv, sys::Kernel& kernel, CallWaiter& waiter,
+               const sys::CodePage& codePage, std::ostream& out, std::ostream& err,
+               const char* decimalSeparator) {
     RunOptions options;
     options.waiter = &waiter;
+    options.codePage = &codePage;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

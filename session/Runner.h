@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "session/CallWaiter.h"
+#include "sys/CodePage.h"
 #include "sys/Kernel.h"
 
 namespace session {
@@ -21,6 +22,9 @@ struct RunOptions {
     // Makes the run's calls that may block, with its time limit and Ctrl+C; without one, calls
     // are made on the runner's thread and cannot be cancelled.
     CallWaiter* waiter = nullptr;
+    // Scripts and transcripts are UTF-8; the window's texts are in this code page (nullptr:
+    // Windows-1252, as on the simulated machine).
+    const sys::CodePage* codePage = nullptr;
 };
 
 inline constexpr int kRunPassed = 0;
@@ -34,7 +38,8 @@ int RunScript(std::string_view text, sys::Kernel& kernel, const RunOptions& opti
 
 // The command line of hbrun: [--allow-changes] [--dry-run] [--timeout SECONDS] SCRIPT ("-"
 // reads standard input). The waiter makes the calls that may block.
-int RunnerMain(int argc, char** argv, sys::Kernel& kernel, CallWaiter& waiter, std::ostream& out,
-               std::ostream& err, const char* decimalSeparator = ".");
+int RunnerMain(int argc, char** argv, sys::Kernel& kernel, CallWaiter& waiter,
+               const sys::CodePage& codePage, std::ostream& out, std::ostream& err,
+               const char* decimalSeparator = ".");
 
 }  // namespace session

@@ -1,6 +1,7 @@
 // hbrun.exe: a script through the main window's handlers on the real kernel, with no window.
 #include "session/CallWaiter.h"
 #include "session/Runner.h"
+#include "sys/CodePage.h"
 #include "sys/Kernel.h"
 #include "ui/Win32Peer.h"
 
@@ -53,6 +54,8 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 int main(int argc, char** argv) {
     // Critical-error boxes would wait for a user who is not there.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The transcript is UTF-8; a console shows it so.
+    SetConsoleOutputCP(CP_UTF8);
     std::unique_ptr<sys::Kernel> kernel = sys::MakeWin32Kernel();
     Win32CallWaiter waiter;
     interruptible = &waiter;
@@ -65,8 +68,9 @@ int main(int argc, char** argv) {
     char separator[8] = {};
     if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) <= 1)
         separator[0] = '.', separator[1] = '\0';
-    const int status =
-        session::RunnerMain(argc, argv, *kernel, waiter, std::cout, std::cerr, separator);
+    const std::unique_ptr<sys::CodePage> codePage = sys::MakeWin32CodePage();
+    const int status = session::RunnerMain(argc, argv, *kernel, waiter, *codePage, std::cout,
+                                           std::cerr, separator);
     interruptible = nullptr;
     return status;
 }

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "session/Runner.h"
+#include "sys/CodePage.h"
 #include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
 
@@ -173,6 +174,27 @@ TEST_F(Runner, ACallThatWaitsIsCancelledByTheTimeoutOrByCtrlC) {
     EXPECT_EQ(o.out, "# line 1: interrupted (Ctrl+C) before this line: the run stops here\n");
 }
 
+TEST_F(Runner, ScriptsAreUtf8AndTheSystemGetsItsCodePage) {
+    // "ü€" is FC 80 in Windows-1252; a byte-order mark is no part of the first line.
+    const Outcome o = Run("\xEF\xBB\xBF" "FileName: C:\\\xC3\xBC\xE2\x82\xAC.txt\n"
+                          "Creation: CREATE_NEW\npress CreateFile\n", {.allowChanges = true});
+    EXPECT_EQ(o.status, 0) << o.out;
+    EXPECT_EQ(o.out.rfind("FileName: C:\\\xC3\xBC\xE2\x82\xAC.txt\n", 0), 0u) << o.out;
+    EXPECT_TRUE(m.exists("C:\\\xFC\x80.txt"));
+    // What the code page cannot hold, or what is not UTF-8, names its line; nothing is called.
+    for (const char* bad : {"\xCE\xA9", "\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+        m.clearCalls();
+        const Outcome refused = Run("# ok\nFileName: C:\\" + std::string(bad) + "\n");
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_EQ(refused.out, "line 2: not UTF-8, or a character that code page 1252 cannot hold\n");
+        EXPECT_TRUE(m.calls().empty());
+    }
+    // Every byte of the code page goes to UTF-8 and back unchanged.
+    std::string every;
+    for (int b = 1; b < 256; ++b) every += static_cast<char>(b);
+    EXPECT_EQ(sys::Windows1252().FromUtf8(sys::Windows1252().ToUtf8(every)), every);
+}
+
 TEST_F(Runner, DryRunListsTheCallsAndMakesNone) {
     const Outcome o = Run(std::string(kOpenVolume) +
                               "press Lock\n"
@@ -320,8 +342,9 @@ TEST_P(RunnerTranscript, ScriptGivesItsTranscript) {
     const std::string wanted = read(std::filesystem::path(base).concat(".out"));
     ASSERT_FALSE(wanted.empty()) << "no transcript for " << GetParam();
     RunOptions options;
-    if (script.rfind("# hbrun ", 0) == 0) {
-        const std::string flags = script.substr(8, script.find('\n') - 8);
+    const std::size_t bom = script.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    if (script.compare(bom, 8, "# hbrun ") == 0) {
+        const std::string flags = script.substr(bom + 8, script.find('\n') - bom - 8);
         options.allowChanges = flags.find("--allow-changes") != std::string::npos;
         options.dryRun = flags.find("--dry-run") != std::string::npos;
     }

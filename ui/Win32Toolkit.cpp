@@ -286,19 +286,35 @@ bool Win32Toolkit::clipboardClear() {
     return true;
 }
 
-bool Win32Toolkit::clipboardSetText(const std::string& text) {
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!mem) return false;
-    std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+namespace {
+HGLOBAL GlobalCopy(const void* bytes, std::size_t size) {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!mem) return nullptr;
+    std::memcpy(GlobalLock(mem), bytes, size);
     GlobalUnlock(mem);
-    if (!OpenClipboard(mainWindow())) {
-        GlobalFree(mem);
-        return false;
+    return mem;
+}
+}  // namespace
+
+bool Win32Toolkit::clipboardSetText(const std::string& text) {
+    // The text as the window holds it, and as Unicode, which is what a program that pastes
+    // UTF-8 (an editor) takes.
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+    HGLOBAL ansi = GlobalCopy(text.c_str(), text.size() + 1);
+    HGLOBAL unicode = GlobalCopy(wide.c_str(), wide.size() * sizeof(wchar_t));
+    bool ok = ansi && unicode && OpenClipboard(mainWindow());
+    if (ok) {
+        EmptyClipboard();
+        // The clipboard owns each only once it has taken it.
+        if (SetClipboardData(CF_UNICODETEXT, unicode)) unicode = nullptr;
+        if (SetClipboardData(CF_TEXT, ansi)) ansi = nullptr;
+        ok = !ansi && !unicode;
+        CloseClipboard();
     }
-    EmptyClipboard();
-    bool ok = SetClipboardData(CF_TEXT, mem) != nullptr;
-    if (!ok) GlobalFree(mem);  // the clipboard owns it only on success
-    CloseClipboard();
+    if (ansi) GlobalFree(ansi);
+    if (unicode) GlobalFree(unicode);
     return ok;
 }
 
