@@ -49,7 +49,7 @@ struct RunnerRun {
     std::string out;
 };
 
-// hbrun.exe from beside this suite's directory, its output through a file.
+// hbrun.exe from beside this suite's directory, its output through a file, with LF line ends.
 inline RunnerRun RunRunner(const std::string& arguments) {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -81,6 +81,7 @@ inline RunnerRun RunRunner(const std::string& arguments) {
     CloseHandle(out);
     std::ifstream in(outPath, std::ios::binary);
     run.out.assign(std::istreambuf_iterator<char>(in), {});
+    std::erase(run.out, '\r');  // the console's text mode writes CR LF
     DeleteFileA(outPath.c_str());
     return run;
 }

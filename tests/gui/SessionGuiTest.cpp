@@ -13,11 +13,12 @@
 namespace guitest {
 namespace {
 
-std::string ClipboardText() {
-    std::string text;
+template <class Char = char>
+std::basic_string<Char> ClipboardText(UINT format = CF_TEXT) {
+    std::basic_string<Char> text;
     if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
+    if (HANDLE h = GetClipboardData(format)) {
+        if (const Char* p = static_cast<const Char*>(GlobalLock(h))) text = p;
         GlobalUnlock(h);
     }
     CloseClipboard();
@@ -108,6 +109,7 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     SendMessageA(GetDlgItem(window, session->window()->cmdCopy.id()), BM_CLICK, 0, 0);
     const std::string copied = ClipboardText();
     EXPECT_EQ(copied, session->history.script("\r\n"));
+    EXPECT_EQ(ClipboardText<wchar_t>(CF_UNICODETEXT), std::wstring(copied.begin(), copied.end()));
     EXPECT_EQ(TextOf(GetDlgItem(window, session->window()->lblStatus.id())),
               "Copied " + std::to_string(session->history.lines().size() + 1) +
                   " lines to the clipboard");
@@ -173,6 +175,22 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     const RunnerRun guarded = RunRunner("\"" + script.path + "\"");
     EXPECT_EQ(guarded.status, 2u) << guarded.out;
     EXPECT_NE(guarded.out.find("press Write changes data"), std::string::npos) << guarded.out;
+}
+
+// A UTF-8 script names a file in the system's code page; the transcript is UTF-8 again.
+TEST(RunnerUnderWine, ScriptsAndTranscriptsAreUtf8) {
+    const std::string dir = std::filesystem::temp_directory_path().string();
+    const std::string ansiName = dir + "\\hb-\xFC\x80.txt";
+    DeleteFileA(ansiName.c_str());
+    TempFile script("hb-gui-utf8.txt", "\xEF\xBB\xBF" "FileName: " + dir +
+                                           "\\hb-\xC3\xBC\xE2\x82\xAC.txt\nCreation: CREATE_NEW\n"
+                                           "press CreateFile\nexpect CreateFile success\n"
+                                           "press CloseHandle\n");
+    const RunnerRun run = RunRunner("--allow-changes \"" + script.path + "\"");
+    EXPECT_EQ(run.status, 0u) << run.out;
+    EXPECT_NE(run.out.find("\\hb-\xC3\xBC\xE2\x82\xAC.txt\n"), std::string::npos) << run.out;
+    EXPECT_NE(GetFileAttributesA(ansiName.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(ansiName.c_str());
 }
 
 }  // namespace
