@@ -138,9 +138,11 @@ std::string FrmMain::ErrorSuffix() const {
 
 void FrmMain::SetResult(const std::string& line) {
     lblResult.setText(line);
+    const int lineEnd = lblResult.rect().x + lblResult.width();
+    lblAbout.setVisible(versionWanted && lineEnd < lblAbout.rect().x);
 }
 void FrmMain::SetResultNow(const std::string& line) {
-    lblResult.setText(line);
+    SetResult(line);
     toolkit().refresh(lblResult);
 }
 void FrmMain::Hourglass() {

@@ -132,7 +132,10 @@ class FrmMain : public ui::Form {
     std::string LastErrorText() const;
     std::string LastErrorName() const;
     std::string ErrorSuffix() const;  // LastErrorText & "  (" & LastErrorName & ")"
+    // Also hides the version label while the line reaches it (labels never lie over each other),
+    // and for good from the first open on.
     void SetResult(const std::string& line);
+    bool versionWanted = true;  // until the first open
     // A press the window refuses before its call (a box it cannot read): the line says why.
     // `refused` stays set until its reader clears it: a dry run lists the line in place of the call.
     void Refuse(const std::string& line) {

@@ -14,6 +14,7 @@ void FrmMain::cmdCreateFile_Click() {
     if (!flags.ok) return Refuse("CreateFile Err: FlagsAndAttributes " + flags.problem);
 
     const BusyPointer busy(*this);
+    versionWanted = false;
     OpenedFileName = cboFileName.text();
     const sys::DWORD shareMode = (chkShare(0).value() == 1 ? sys::w::FILE_SHARE_READ : 0) |
                                  (chkShare(1).value() == 1 ? sys::w::FILE_SHARE_WRITE : 0) |
@@ -40,7 +41,6 @@ void FrmMain::cmdCreateFile_Click() {
         lblFileSize.setText("Size: ---");
         lblFileSize.setTooltip("");
     }
-    lblAbout.setVisible(false);
 }
 
 void FrmMain::cmdCloseHandle_Click() {

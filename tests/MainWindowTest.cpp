@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "app/CommandLine.h"
 #include "app/FormHelpers.h"
@@ -70,6 +71,26 @@ TEST_F(MainWindow, ResultLineDoubleClickCopiesWithOneRetry) {
     EXPECT_EQ(tk.clipboard, "old");
     EXPECT_EQ(tk.clipboardAttempts, 2);
     EXPECT_EQ(Result(), "CreateFile success");
+}
+
+TEST_F(MainWindow, VersionLabelStandsAsideWhileTheResultLineReachesIt) {
+    m.addFile("C:\\v.txt", "v");
+    const std::string shortLine = "CloseHandle res=1", longLine(100, 'W');
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        bool shown;
+    } steps[] = {
+        {"short", [&] { frm.SetResult(shortLine); }, true},
+        {"long", [&] { frm.SetResult(longLine); }, false},
+        {"short again", [&] { frm.SetResultNow(shortLine); }, true},
+        {"an open", [&] { Open("C:\\v.txt"); }, false},
+        {"short after an open", [&] { frm.SetResult(shortLine); }, false},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        EXPECT_EQ(frm.lblAbout.visible(), s.shown) << s.what;
+    }
 }
 
 TEST(PlaceForm, CentresAndClampsOnlyWithAnOwner) {
