@@ -225,10 +225,28 @@ GptText ParseGptText(std::string_view text) {
     return {true, ValueOfHex64(text), {}};
 }
 
-std::optional<std::uint8_t> OptionByte(std::string_view text) {
-    const std::optional<std::int32_t> n = io::RoundToInt32(io::ValueOfText(text));
-    if (!n || *n < 0 || *n > 255) return std::nullopt;
-    return static_cast<std::uint8_t>(*n);
+OptionText ParseOptionByte(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    if (text.empty()) return {false, 0, "is empty"};
+    const bool negative = text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    int base = 10;
+    if (text.size() >= 2 && ((text[0] == '&' && (text[1] == 'H' || text[1] == 'h')) ||
+                             (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')))) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty()) return {false, 0, "is not a whole number"};
+    unsigned value = 0;
+    for (const char c : text) {
+        const int digit = base == 16 ? io::HexDigit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+        if (digit < 0) return {false, 0, "is not a whole number"};
+        // Past a byte the digits still have to be digits, but the value no longer matters.
+        value = std::min(value * static_cast<unsigned>(base) + static_cast<unsigned>(digit), 256u);
+    }
+    if (value > 255 || (negative && value != 0)) return {false, 0, "is out of range"};
+    return {true, static_cast<std::uint8_t>(value), {}};
 }
 
 }  // namespace app

@@ -74,7 +74,14 @@ struct GptText {
 };
 GptText ParseGptText(std::string_view text);
 
-// An option box's byte: the text's number, rounded half to even; nullopt outside 0 to 255.
-std::optional<std::uint8_t> OptionByte(std::string_view text);
+// An option box's byte: one whole number, decimal or hexadecimal after "&H" or "0x", blanks at
+// its ends aside, from 0 to 255. Anything else is refused with the reason ("is empty", "is not a
+// whole number", "is out of range"): a slip must not send a byte the user did not type.
+struct OptionText {
+    bool ok = false;
+    std::uint8_t value = 0;
+    std::string problem;
+};
+OptionText ParseOptionByte(std::string_view text);
 
 }  // namespace app

@@ -58,16 +58,15 @@ void FrmMain::cmdVolSetGptAttr_Click() {
         // These bytes rewrite a partition's attributes: a slip in a box sends nothing.
         const GptText word = ParseGptText(dialog.txtGptAttributes.text());
         if (!word.ok) return Refuse("SetGptAttr Err: GptAttributes " + word.problem);
-        const std::optional<std::uint8_t> applyToAll =
-            OptionByte(dialog.txtApplyToAllConnectedVolumes.text());
-        if (!applyToAll)
-            return Refuse("SetGptAttr Err: ApplyToAllConnectedVolumes is out of range");
-        const std::optional<std::uint8_t> revert = OptionByte(dialog.txtRevertOnClose.text());
-        if (!revert) return Refuse("SetGptAttr Err: RevertOnClose is out of range");
+        const OptionText applyToAll = ParseOptionByte(dialog.txtApplyToAllConnectedVolumes.text());
+        if (!applyToAll.ok)
+            return Refuse("SetGptAttr Err: ApplyToAllConnectedVolumes " + applyToAll.problem);
+        const OptionText revert = ParseOptionByte(dialog.txtRevertOnClose.text());
+        if (!revert.ok) return Refuse("SetGptAttr Err: RevertOnClose " + revert.problem);
 
         L::Put<std::uint64_t>(change, S::GptAttributes, word.value);
-        L::Put<std::uint8_t>(change, S::RevertOnClose, *revert);
-        L::Put<std::uint8_t>(change, S::ApplyToAllConnectedVolumes, *applyToAll);
+        L::Put<std::uint8_t>(change, S::RevertOnClose, revert.value);
+        L::Put<std::uint8_t>(change, S::ApplyToAllConnectedVolumes, applyToAll.value);
     }  // the dialog is unloaded before the change goes out
     RunRequest(devctl::kSetGptAttributes, change);
 }

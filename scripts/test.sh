@@ -25,6 +25,12 @@ done
 
 # The i686 program cannot run here (no 32-bit Wine); check it imports only Windows DLLs.
 scripts/check-imports.sh build/win32/handlebench.exe build/win64/handlebench.exe
+# The program ships as one file of at most a MiB at either width.
+for exe in build/win32/handlebench.exe build/win64/handlebench.exe; do
+  size=$(stat -c %s "$exe")
+  echo "$exe: $size bytes"
+  if [ "$size" -gt 1048576 ]; then echo "$exe is larger than 1 MiB" >&2; exit 1; fi
+done
 
 total_passed=0
 total_failed=0

@@ -64,22 +64,22 @@ TEST(GptTexts, OnlyAWholeHexNumberOfAtMostSixteenDigitsIsSent) {
     }
 }
 
-TEST(GptTexts, OptionBytesRoundHalfToEvenAndStayInAByte) {
-    const std::pair<const char*, std::optional<std::uint8_t>> rows[] = {{"1", 1},
-                                                                        {"2", 2},
-                                                                        {"x", 0},
-                                                                        {"", 0},
-                                                                        {" 7 ", 7},
-                                                                        {"0.5", 0},
-                                                                        {"1.5", 2},
-                                                                        {"254.5", 254},
-                                                                        {"255", 255},
-                                                                        {"255.5", std::nullopt},
-                                                                        {"256", std::nullopt},
-                                                                        {"-1", std::nullopt},
-                                                                        {"0x10", 16},
-                                                                        {"1e2", 100}};
-    for (const auto& [text, value] : rows) EXPECT_EQ(app::OptionByte(text), value) << text;
+// A byte that can make a change permanent is taken only as typed: one whole number.
+TEST(GptTexts, OptionBytesAreOneWholeNumberInAByte) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"1", "1"},      {" 7\t", "7"},  {"255", "255"},   {"&H1", "1"},
+        {"&hFF", "255"}, {"0x1", "1"},    {"0X10", "16"},   {"-0", "0"},
+        {"&H100", "is out of range"},     {"256", "is out of range"},
+        {"-1", "is out of range"},        {"99999999999999999999", "is out of range"},
+        {"", "is empty"},                 {"  ", "is empty"},
+        {"1.5", "is not a whole number"}, {"12abc", "is not a whole number"},
+        {"x", "is not a whole number"},   {"&H", "is not a whole number"},
+        {"1e2", "is not a whole number"}, {"1 2", "is not a whole number"},
+    };
+    for (const auto& [text, wanted] : rows) {
+        const app::OptionText t = app::ParseOptionByte(text);
+        EXPECT_EQ(t.ok ? std::to_string(t.value) : t.problem, wanted) << text;
+    }
 }
 
 class Attributes : public HandlerTest {
@@ -259,7 +259,7 @@ TEST_F(Attributes, GptWordShownAndSentBack) {
     const Case cases[] = {
         {"8000000000000000", "0", "0", GptChange(0x8000000000000000, 0, 0)},
         {"1", "1", "0", GptChange(1, 0, 1)},
-        {"100000000", "0", "x", GptChange(0x100000000, 0, 0)},
+        {"100000000", "0", "&H0", GptChange(0x100000000, 0, 0)},
         {"0x0000000000000002", "255", "2", GptChange(2, 2, 255)},
     };
     for (const Case& c : cases) {
@@ -295,7 +295,7 @@ TEST_F(Attributes, ASlipInTheGptDialogSendsNothing) {
         {"80000000000000000", "0", "0",
          "SetGptAttr Err: GptAttributes has more than 16 hexadecimal digits"},
         {"0x1", "256", "0", "SetGptAttr Err: ApplyToAllConnectedVolumes is out of range"},
-        {"0x1", "0", "255.5", "SetGptAttr Err: RevertOnClose is out of range"},
+        {"0x1", "0", "&H1.5", "SetGptAttr Err: RevertOnClose is not a whole number"},
         {"0x1", "0", "-1", "SetGptAttr Err: RevertOnClose is out of range"},
     };
     for (const Case& c : cases) {
