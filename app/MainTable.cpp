@@ -7,6 +7,8 @@ using ui::Kind;
 
 namespace {
 constexpr int kBtnW = 1485, kBtnH = 405;  // operation buttons
+// Number boxes: "0x" and eight of the widest hex digit, with the edit margins and the caret.
+constexpr int kNumW = 1335;
 constexpr int kC0 = 60, kC1 = 1620, kC2 = 3240, kC3 = 4800, kC4 = 6360, kC5 = 7920, kCR = 9600;
 
 ui::ControlSpec Btn(const char* name, int index, const char* caption, int x, int y,
@@ -24,10 +26,10 @@ const std::vector<ui::ControlSpec>& MainControlTable() {
         Lbl(0, "&FileName:", 60, 120, 1500),
         {"cboFileName", -1, Kind::ComboBox, "A:\\Test.txt", {1620, 120, 9405, 315}},
         Lbl(1, "&Access:", 60, 540, 1500),
-        {"txtAccess", -1, Kind::TextBox, "0x00000000", {1680, 540, 1095, 315}},
-        {"cmdAccess", -1, Kind::Button, "...", {2820, 540, 405, 315}},
-        {"lblAccessName", -1, Kind::Label, "---", {3300, 570, 7620, 255}},
-        {"lblTestTextWidht", -1, Kind::Label, "lblTestTextWidht", {3300, 780, 1200, 195}},
+        {"txtAccess", -1, Kind::TextBox, "0x00000000", {1650, 540, kNumW, 315}},
+        {"cmdAccess", -1, Kind::Button, "...", {3030, 540, 405, 315}},
+        {"lblAccessName", -1, Kind::Label, "---", {3510, 570, 7410, 255}},
+        {"lblTestTextWidht", -1, Kind::Label, "lblTestTextWidht", {3510, 780, 1200, 195}},
         Lbl(2, "&Share:", 60, 930, 1500),
         {"chkShare", 0, Kind::CheckBox, "FILE_SHARE_READ", {1650, 930, 1935, 285}},
         {"chkShare", 1, Kind::CheckBox, "FILE_SHARE_WRITE", {3660, 930, 1935, 285}},
@@ -46,8 +48,8 @@ const std::vector<ui::ControlSpec>& MainControlTable() {
         Lbl(5, "Creation:", 60, 1710, 1500),
         {"cboCreation", -1, Kind::DropDownList, "", {1650, 1710, 2295, 315}},
         Lbl(4, "FlagsAnd&Attributes:", 60, 2100, 1560),
-        {"txtFlagsAndAttibutes", -1, Kind::TextBox, "0x00000000", {1650, 2100, 1095, 315}},
-        {"cmdFlagsAndAttributesList", -1, Kind::Button, "...", {2790, 2100, 405, 315}},
+        {"txtFlagsAndAttibutes", -1, Kind::TextBox, "0x00000000", {1650, 2100, kNumW, 315}},
+        {"cmdFlagsAndAttributesList", -1, Kind::Button, "...", {3030, 2100, 405, 315}},
         Lbl(6, "Template:", 60, 2490, 1500),
         Lbl(7, "NULL", 1650, 2490, 600),
 
@@ -67,7 +69,7 @@ const std::vector<ui::ControlSpec>& MainControlTable() {
         Btn("cmdWrite", -1, "&Write", kC1, 3540,
             "needs a handle to file, volume or disk with WRITE access"),
         Lbl(10, "Count:", 3240, 3600, 630),
-        {"txtCount", -1, Kind::TextBox, "512", {3870, 3585, 1095, 315}},
+        {"txtCount", -1, Kind::TextBox, "512", {3870, 3585, kNumW, 315}},
         {"lblRWcount", -1, Kind::Label, "", {6120, 3630, 3300, 255}},
         Btn("cmdGetFileAttributes", -1, "GetFileAttributes", kCR, 3540,
             "FileName must be an existing file"),
@@ -76,9 +78,9 @@ const std::vector<ui::ControlSpec>& MainControlTable() {
         Btn("cmdSetFilePointer", -1, "SetFile&Pointer", kC1, 4020,
             "needs a handle to file, volume or disk with READ or WRITE access"),
         Lbl(11, "PosLow:", 3200, 4080, 670),
-        {"txtPosLow", -1, Kind::TextBox, "0x1000", {3870, 4065, 1095, 315}},
-        Lbl(12, "PosHigh:", 4990, 4080, 680),
-        {"txtPosHigh", -1, Kind::TextBox, "0x0", {5670, 4065, 1095, 315}},
+        {"txtPosLow", -1, Kind::TextBox, "0x1000", {3870, 4065, kNumW, 315}},
+        Lbl(12, "PosHigh:", 5230, 4080, 680),
+        {"txtPosHigh", -1, Kind::TextBox, "0x0", {5910, 4065, kNumW, 315}},
         Btn("cmdDelete", -1, "&DeleteFile", kCR, 4020, "FileName must be an existing file"),
 
         // Device controls, with the path column on the right.
