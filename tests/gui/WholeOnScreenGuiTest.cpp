@@ -87,7 +87,7 @@ TEST_F(MainWindow, ALongResultLineLeavesNoControlUnderIt) {
     type("cboFileName", "C:\\");
     press("cmdFreeSpaceEx");
     kit.pumpPending();
-    Screenshot(hwnd, "result-line-long");
+    Screenshot(hwnd, "result-line-free-space");
     HWND line = item("lblResult");
     RECT at, about, both;
     GetWindowRect(line, &at);
