@@ -11,6 +11,7 @@
 namespace devctl {
 
 namespace L = sys::ioctl;
+constexpr sys::Effect Reads = sys::Effect::Reads, Changes = sys::Effect::Changes;
 
 namespace {
 
@@ -62,53 +63,53 @@ static_assert(kPropertyQueryBuffer <= kMaxInSize);
 // clang-format off
 constexpr Request kRequests[] = {
     // Volume and storage controls without input.
-    {"cmdCheckVerify", -1, L::IOCTL_STORAGE_CHECK_VERIFY, "CheckVerify res=0  Err=",
+    {"cmdCheckVerify", -1, Reads, L::IOCTL_STORAGE_CHECK_VERIFY, "CheckVerify res=0  Err=",
      [](const Reply& r) {
          return "CheckVerify res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  MediaChangeCount=" +
                 D(r.I32(0));
      }, 0, nullptr, 4},
-    {"cmdCheckVerify2", -1, L::IOCTL_STORAGE_CHECK_VERIFY2, "CheckVerify2 res=0  Err=",
+    {"cmdCheckVerify2", -1, Reads, L::IOCTL_STORAGE_CHECK_VERIFY2, "CheckVerify2 res=0  Err=",
      [](const Reply& r) {
          return "CheckVerify2 res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  MediaChangeCount=" +
                 D(r.I32(0));
      }, 0, nullptr, 4},
-    {"cmdDiskIsWritable", -1, L::IOCTL_DISK_IS_WRITABLE, "DiskIsWritable res=0  Err=",
+    {"cmdDiskIsWritable", -1, Reads, L::IOCTL_DISK_IS_WRITABLE, "DiskIsWritable res=0  Err=",
      [](const Reply& r) { return "DiskIsWritable res=" + Res(r) + " dwBytesRet=" + Ret(r); }},
-    {"cmdDismount", -1, L::FSCTL_DISMOUNT_VOLUME, "Dismount res=0  Err=",
+    {"cmdDismount", -1, Changes, L::FSCTL_DISMOUNT_VOLUME, "Dismount res=0  Err=",
      [](const Reply& r) { return "Dismount res=" + Res(r) + " dwBytesRet=" + Ret(r); }},
-    {"cmdEject", -1, L::IOCTL_STORAGE_EJECT_MEDIA, "Eject res=0  Err=",
+    {"cmdEject", -1, Changes, L::IOCTL_STORAGE_EJECT_MEDIA, "Eject res=0  Err=",
      [](const Reply& r) { return "Eject res=" + Res(r) + " dwBytesRet=" + Ret(r); }},
-    {"cmdIsDirty", -1, L::FSCTL_IS_VOLUME_DIRTY, "IsDirty res=0  Err=",
+    {"cmdIsDirty", -1, Reads, L::FSCTL_IS_VOLUME_DIRTY, "IsDirty res=0  Err=",
      [](const Reply& r) {
          return "IsDirty res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  dirty=" + D(r.I32(0));
      }, 0, nullptr, 4},
-    {"cmdIsMounted", -1, L::FSCTL_IS_VOLUME_MOUNTED, "IsMounted res=0  Err=",
+    {"cmdIsMounted", -1, Reads, L::FSCTL_IS_VOLUME_MOUNTED, "IsMounted res=0  Err=",
      [](const Reply& r) { return "IsMounted res=" + Res(r) + " dwBytesRet=" + Ret(r); }},
     // Success is any non-zero result, yet the line always says 1.
-    {"cmdLoadMedia", -1, L::IOCTL_STORAGE_LOAD_MEDIA, "LoadMedia res=0  Err=",
+    {"cmdLoadMedia", -1, Changes, L::IOCTL_STORAGE_LOAD_MEDIA, "LoadMedia res=0  Err=",
      [](const Reply& r) { return "LoadMedia res=1 dwBytesRet=" + Ret(r); }},
-    {"cmdLock", 0, L::FSCTL_LOCK_VOLUME, "Lock res=0  Err=",
+    {"cmdLock", 0, Changes, L::FSCTL_LOCK_VOLUME, "Lock res=0  Err=",
      [](const Reply& r) { return "Lock res=1 dwBytesRet=" + Ret(r); },
      0, nullptr, 0, nullptr, true, true},
-    {"cmdLock", 1, L::FSCTL_UNLOCK_VOLUME, "Unlock res=0  Err=",
+    {"cmdLock", 1, Reads, L::FSCTL_UNLOCK_VOLUME, "Unlock res=0  Err=",
      [](const Reply& r) { return "Unlock res=1 dwBytesRet=" + Ret(r); },
      0, nullptr, 0, nullptr, true, true},
-    {"cmdOnOffline", 0, L::IOCTL_VOLUME_ONLINE, "Online res=0  Err=",
+    {"cmdOnOffline", 0, Changes, L::IOCTL_VOLUME_ONLINE, "Online res=0  Err=",
      [](const Reply& r) { return "Online res=1 dwBytesRet=" + Ret(r); }},
-    {"cmdOnOffline", 1, L::IOCTL_VOLUME_OFFLINE, "Offline res=0  Err=",
+    {"cmdOnOffline", 1, Changes, L::IOCTL_VOLUME_OFFLINE, "Offline res=0  Err=",
      [](const Reply& r) { return "Offline res=1 dwBytesRet=" + Ret(r); }},
-    {"cmdMarkDirty", -1, L::FSCTL_MARK_VOLUME_DIRTY, "MarkDirty res=0  Err=",
+    {"cmdMarkDirty", -1, Changes, L::FSCTL_MARK_VOLUME_DIRTY, "MarkDirty res=0  Err=",
      [](const Reply& r) { return "MarkDirty res=" + Res(r) + " dwBytesRet=" + Ret(r); }},
 
     // Geometry and length.
-    {"cmdGetDiskGeo", -1, L::IOCTL_DISK_GET_DRIVE_GEOMETRY, "GetDiskGeo res=0  Err=",
+    {"cmdGetDiskGeo", -1, Reads, L::IOCTL_DISK_GET_DRIVE_GEOMETRY, "GetDiskGeo res=0  Err=",
      [](const Reply& r) {
          const Geometry g(r, 0);
          return "res=" + Res(r) + " Cy=" + D(g.cylinders) + " TrPerCy=" + D(g.tracksPerCylinder) +
                 " SecPerTr=" + D(g.sectorsPerTrack) + " BytesPerSec=" + D(g.bytesPerSector) +
                 " MType=" + D(g.mediaType) + " -> Size=" + g.size() + " Bytes";
      }, 0, nullptr, L::DISK_GEOMETRY::kSize},
-    {"cmdGetDiskGeoEx", -1, L::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, "GetDiskGeoEx res=0  Err=",
+    {"cmdGetDiskGeoEx", -1, Reads, L::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, "GetDiskGeoEx res=0  Err=",
      [](const Reply& r) {
          const Geometry g(r, L::DISK_GEOMETRY_EX::Geometry);
          return "res=" + Res(r) + " Cy=" + D(g.cylinders) + " TrPerCy=" + D(g.tracksPerCylinder) +
@@ -116,12 +117,12 @@ constexpr Request kRequests[] = {
                 " MType=" + D(g.mediaType) + " -> Size=" + g.size() + " Bytes" + " DiskSize=" +
                 D(r.I64(L::DISK_GEOMETRY_EX::DiskSize)) + " Bytes";
      }, 0, nullptr, kGeometryExBuffer},
-    {"cmdGetDiskLength", -1, L::IOCTL_DISK_GET_LENGTH_INFO, "GetDiskLength res=0  Err=",
+    {"cmdGetDiskLength", -1, Reads, L::IOCTL_DISK_GET_LENGTH_INFO, "GetDiskLength res=0  Err=",
      [](const Reply& r) {
          return "res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  DiskLength=" +
                 D(r.I64(L::GET_LENGTH_INFORMATION::Length)) + " Bytes";
      }, 0, nullptr, L::GET_LENGTH_INFORMATION::kSize},
-    {"cmdStorageReadCap", -1, L::IOCTL_STORAGE_READ_CAPACITY, "GetSRC res=0  Err=",
+    {"cmdStorageReadCap", -1, Reads, L::IOCTL_STORAGE_READ_CAPACITY, "GetSRC res=0  Err=",
      [](const Reply& r) {
          using C = L::STORAGE_READ_CAPACITY;
          const std::int32_t blockLength = r.I32(C::BlockLength);
@@ -133,13 +134,13 @@ constexpr Request kRequests[] = {
      }, 0, nullptr, L::STORAGE_READ_CAPACITY::kSize},
 
     // Storage identity.
-    {"cmdGetDevNum", -1, L::IOCTL_STORAGE_GET_DEVICE_NUMBER, "GetDevNum res=0  Err=",
+    {"cmdGetDevNum", -1, Reads, L::IOCTL_STORAGE_GET_DEVICE_NUMBER, "GetDevNum res=0  Err=",
      [](const Reply& r) {
          using N = L::STORAGE_DEVICE_NUMBER;
          return "res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  DevNum=" +
                 D(r.I32(N::DeviceNumber)) + " PartNum=" + D(r.I32(N::PartitionNumber));
      }, 0, nullptr, L::STORAGE_DEVICE_NUMBER::kSize},
-    {"cmdStorageProps0", -1, L::IOCTL_STORAGE_QUERY_PROPERTY, "StorageProps0 res=0  Err=",
+    {"cmdStorageProps0", -1, Reads, L::IOCTL_STORAGE_QUERY_PROPERTY, "StorageProps0 res=0  Err=",
      [](const Reply& r) {
          using S = L::STORAGE_DEVICE_DESCRIPTOR;
          const std::int32_t busType = r.I32(S::BusType);
@@ -148,7 +149,7 @@ constexpr Request kRequests[] = {
                 " (" + BusTypeName(busType) + ")";
      }, kPropertyQueryBuffer, QueryStandardDeviceProperty, L::STORAGE_DEVICE_DESCRIPTOR::kSize,
      DescriptorHeadOnly},
-    {"cmdGetDiskExtents", -1, L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, "GetDiskExtents res=0  Err=",
+    {"cmdGetDiskExtents", -1, Reads, L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, "GetDiskExtents res=0  Err=",
      [](const Reply& r) {
          const std::int32_t count = r.I32(L::VOLUME_DISK_EXTENTS::NumberOfDiskExtents);
          std::string line = "res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  NumOfExtents=" + D(count);
@@ -163,14 +164,14 @@ constexpr Request kRequests[] = {
      }, 0, nullptr, kExtentsBuffer},
 
     // Disk and GPT attributes; the changes that follow their dialogs are below.
-    {"cmdGetDiskAttributes", -1, L::IOCTL_DISK_GET_DISK_ATTRIBUTES, "GetDiskAttributes res=0  Err=",
+    {"cmdGetDiskAttributes", -1, Reads, L::IOCTL_DISK_GET_DISK_ATTRIBUTES, "GetDiskAttributes res=0  Err=",
      [](const Reply& r) {
          // Only the low 32 bits are shown.
          const auto low = static_cast<std::int32_t>(r.U64(L::GET_DISK_ATTRIBUTES::Attributes));
          return "GetDiskAttributes res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  Attr=0x" +
                 io::HexPad(low, 0);
      }, 0, nullptr, L::GET_DISK_ATTRIBUTES::kSize, VersionIsItsSize},
-    {"cmdVolGetGptAttr", -1, L::IOCTL_VOLUME_GET_GPT_ATTRIBUTES, "GetGptAttr res=0  Err=",
+    {"cmdVolGetGptAttr", -1, Reads, L::IOCTL_VOLUME_GET_GPT_ATTRIBUTES, "GetGptAttr res=0  Err=",
      [](const Reply& r) {
          const auto word = static_cast<std::int64_t>(
              r.U64(L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION::GptAttributes));
@@ -193,12 +194,12 @@ std::span<const Request> Requests() {
 }
 
 const Request kSetDiskAttributes = {
-    "cmdSetDiskAttributes", -1, L::IOCTL_DISK_SET_DISK_ATTRIBUTES, "SetDiskAttributes res=0  Err=",
+    "cmdSetDiskAttributes", -1, Changes, L::IOCTL_DISK_SET_DISK_ATTRIBUTES, "SetDiskAttributes res=0  Err=",
     [](const Reply& r) { return "SetDiskAttributes res=" + Res(r); },
     L::SET_DISK_ATTRIBUTES::kSize};
 
 const Request kSetGptAttributes = {
-    "cmdVolSetGptAttr", -1, L::IOCTL_VOLUME_SET_GPT_ATTRIBUTES, "SetGptAttr res=0  Err=",
+    "cmdVolSetGptAttr", -1, Changes, L::IOCTL_VOLUME_SET_GPT_ATTRIBUTES, "SetGptAttr res=0  Err=",
     [](const Reply& r) { return "res=" + Res(r); },
     L::VOLUME_SET_GPT_ATTRIBUTES_INFORMATION::kSize};
 

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "sys/Effect.h"
 #include "sys/Ioctl.h"
 
 namespace devctl {
@@ -43,6 +44,7 @@ struct OutBuffer {
 struct Request {
     const char* button;  // control name of the main window
     int index;           // control-array index, -1 outside an array
+    sys::Effect effect;  // whether the request changes data or a device's state
     sys::ioctl::DWORD code;
     const char* failurePrefix;  // ends in "res=0  Err="; the error suffix follows
     std::string (*successLine)(const Reply&);

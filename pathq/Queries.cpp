@@ -42,14 +42,14 @@ bool ValidAttributes(const Answer& a) {
 // clang-format off
 constexpr Query kQueries[] = {
     // Every code is a result: no failure line, and the last error is not shown.
-    {"cmdGetDriveType",
+    {"cmdGetDriveType", sys::Effect::Reads,
      [](sys::Kernel& k, const std::string& path, Answer&) { return k.GetDriveTypeA(path); },
      nullptr, nullptr,
      [](const Answer& a) {
          return "GetDriveType  res=" + DriveTypeName(static_cast<std::int32_t>(a.result));
      }},
     // Fails with the prefix of the Ex call: callers may rely on it.
-    {"cmdFreeSpace",
+    {"cmdFreeSpace", sys::Effect::Reads,
      [](sys::Kernel& k, const std::string& path, Answer& a) {
          return sys::DWORD(k.GetDiskFreeSpaceA(path, &a.sectorsPerCluster, &a.bytesPerSector,
                                                &a.freeClusters, &a.totalClusters));
@@ -62,7 +62,7 @@ constexpr Query kQueries[] = {
                 " TotalClusters=" + U(a.totalClusters) + "  -> Size=" +
                 UnsignedProduct(a.sectorsPerCluster, a.bytesPerSector, a.totalClusters);
      }},
-    {"cmdFreeSpaceEx",
+    {"cmdFreeSpaceEx", sys::Effect::Reads,
      [](sys::Kernel& k, const std::string& path, Answer& a) {
          return sys::DWORD(
              k.GetDiskFreeSpaceExA(path, &a.freeToCaller, &a.totalBytes, &a.totalFree));
@@ -73,7 +73,7 @@ constexpr Query kQueries[] = {
                 " TotalBytes=" + U(a.totalBytes) + " Bytes" + " TotalFree=" + U(a.totalFree) +
                 " Bytes";
      }},
-    {"cmdGetVolumeInfo",
+    {"cmdGetVolumeInfo", sys::Effect::Reads,
      [](sys::Kernel& k, const std::string& path, Answer& a) {
          return sys::DWORD(k.GetVolumeInformationA(path, a.text, kTextBufferSize, &a.serialNumber,
                                                    &a.maxComponentLength, &a.fileSystemFlags,
@@ -84,7 +84,7 @@ constexpr Query kQueries[] = {
          return "res=" + Res(a) + " Name=" + Text(a.text) + " Ser=" + Hex(a.serialNumber) +
                 " FsFlags=" + Hex(a.fileSystemFlags) + " FsName=" + Text(a.fileSystemName);
      }},
-    {"cmdGetVolumePathName",
+    {"cmdGetVolumePathName", sys::Effect::Reads,
      [](sys::Kernel& k, const std::string& path, Answer& a) {
          return sys::DWORD(k.GetVolumePathNameA(path, a.text, kTextBufferSize));
      },
@@ -92,7 +92,7 @@ constexpr Query kQueries[] = {
      [](const Answer& a) { return "res=" + Res(a) + " Name=" + Text(a.text); },
      true},
     // INVALID_FILE_ATTRIBUTES is the only failure; every other mask is an answer.
-    {"cmdGetFileAttributes",
+    {"cmdGetFileAttributes", sys::Effect::Reads,
      [](sys::Kernel& k, const std::string& path, Answer&) { return k.GetFileAttributesA(path); },
      "GetFileAttributes Err=", ValidAttributes,
      [](const Answer& a) {

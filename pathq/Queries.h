@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "sys/Effect.h"
 #include "sys/Kernel.h"
 
 namespace pathq {
@@ -30,6 +31,7 @@ struct Answer {
 
 struct Query {
     const char* button;  // control name of the main window
+    sys::Effect effect;  // path queries ask; none changes anything
     // The one system call, with the path exactly as typed; fills `a` and returns the result.
     sys::DWORD (*call)(sys::Kernel& k, const std::string& path, Answer& a);
     // Ends in "Err="; the error suffix follows. nullptr: every answer is a result.

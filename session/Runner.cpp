@@ -10,7 +10,7 @@
 #include <variant>
 
 #include "app/FrmMain.h"
-#include "open/HexText.h"
+#include "app/Presses.h"
 #include "session/InertKernel.h"
 #include "session/Lines.h"
 #include "session/Names.h"
@@ -42,30 +42,11 @@ class RunnerToolkit : public ui::Headless {
     }
 };
 
-// Presses that change data or a device's state: writes, deletes, volume and media state,
-// attribute changes, and an open that creates, truncates or deletes on close.
+// A press counts as a change unless its row says it only reads: a button without a row is
+// not run unguarded.
 bool Changes(const app::FrmMain& f, const ui::Control& button) {
-    static const std::pair<const char*, int> kChanging[] = {
-        {"cmdWrite", -1},
-        {"cmdSetEndOfFile", -1},
-        {"cmdDelete", -1},
-        {"cmdDismount", -1},
-        {"cmdLock", 0},
-        {"cmdEject", -1},
-        {"cmdLoadMedia", -1},
-        {"cmdOnOffline", 0},
-        {"cmdOnOffline", 1},
-        {"cmdMarkDirty", -1},
-        {"cmdSetDiskAttributes", -1},
-        {"cmdVolSetGptAttr", -1},
-    };
-    for (const auto& [name, index] : kChanging)
-        if (button.name() == name && button.index() == index) return true;
-    if (&button != &f.cmdCreateFile) return false;
-    const int disposition = f.cboCreation.listIndex();
-    if (disposition != static_cast<int>(sys::w::OPEN_EXISTING) && disposition > 0) return true;
-    const app::HexText flags = app::ParseHexText(f.txtFlagsAndAttibutes.text());
-    return flags.ok && (flags.value & sys::w::FILE_FLAG_DELETE_ON_CLOSE) != 0;
+    const std::optional<sys::Effect> effect = app::EffectOfPress(f, button);
+    return !effect || effect->changes();
 }
 
 std::string SetLineOf(const Step& s) {
@@ -216,8 +197,8 @@ class Pass {
         } catch (const Fault& f) {
             if (mode_ == Mode::Rehearse) throw;
             note(f.line, f.message);
-        } catch (const std::logic_error& e) {
-            // The headless toolkit's word for a dialog that would wait for ever.
+        } catch (const ui::Unanswered& e) {
+            // A dialog that would wait for ever.
             const std::string what =
                 "the dialog stays open after its lines (" + std::string(e.what()) + ")";
             if (mode_ == Mode::Rehearse) throw Fault{s.line, what};

@@ -3,16 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <thread>
 
+#include "app/FrmMain.h"
+#include "app/Presses.h"
+#include "session/Names.h"
 #include "session/Runner.h"
 #include "sys/CodePage.h"
 #include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
+#include "ui/Headless.h"
 
 namespace {
 
@@ -91,19 +96,10 @@ TEST_F(Runner, AScriptErrorAfterAnyPressStillStopsBeforeTheFirstCall) {
     EXPECT_TRUE(m.calls().empty());
 }
 
+// The open's own rule, and a guard that holds back the presses before the changing one too.
 TEST_F(Runner, ChangingPressesRunOnlyWhenAllowed) {
     const std::tuple<std::string, int> rows[] = {
         {std::string(kOpenVolume) + "press Lock\n", 6},
-        {std::string(kOpenVolume) + "press Dismount\n", 6},
-        {std::string(kOpenVolume) + "press Volume Offline\n", 6},
-        {std::string(kOpenVolume) + "press SetDirty\n", 6},
-        {std::string(kOpenVolume) + "press Eject\n", 6},
-        {std::string(kOpenVolume) + "press Load Media\n", 6},
-        {std::string(kOpenVolume) + "press Write\nanswer Yes\n", 6},
-        {std::string(kOpenVolume) + "press SetEndOfFile\n", 6},
-        {std::string(kOpenVolume) + "press Vol Set GPT Attr\n  press OK\n", 6},
-        {std::string(kOpenVolume) + "press SetDiskAttributes\n  press Cancel\n", 6},
-        {"FileName: C:\\a\npress DeleteFile\n", 2},
         {"FileName: C:\\a\nCreation: CREATE_NEW\npress CreateFile\n", 3},
         {"FileName: C:\\a\nCreation: CREATE_ALWAYS\npress CreateFile\n", 3},
         {"FileName: C:\\a\nCreation: OPEN_ALWAYS\npress CreateFile\n", 3},
@@ -118,12 +114,42 @@ TEST_F(Runner, ChangingPressesRunOnlyWhenAllowed) {
         EXPECT_NE(o.out.find("--allow-changes"), std::string::npos) << o.out;
         EXPECT_TRUE(m.calls().empty()) << script;
     }
-    // Reading presses, and opens of what exists, need no flag.
-    for (const char* press : {"IsMounted", "UnLock", "IsDirty", "GetDiskGeo", "Read", "GetFileType",
-                              "FlushFileBuffers", "CheckVerify", "CloseHandle"}) {
-        const Outcome o = Run(std::string(kOpenVolume) + "press " + press + "\n");
-        EXPECT_EQ(o.status, 0) << press << o.out;
+}
+
+// Every button of the window has a row that says what it changes; without --allow-changes
+// exactly those that change are refused, before any call. The README lists the same ones.
+TEST_F(Runner, EveryButtonIsGuardedAsItsRowSays) {
+    ui::Headless tk;
+    app::FrmMain fresh(tk, m, "");
+    fresh.load();
+    std::set<std::string> changing;
+    for (const session::Target& t : session::Targets(fresh)) {
+        if (t.control->kind() != ui::Kind::Button) continue;
+        const std::optional<sys::Effect> effect = app::EffectOfPress(fresh, *t.control);
+        ASSERT_TRUE(effect.has_value()) << t.name << " has no row";
+        if (effect->changes()) changing.insert(t.name);
+        m.clearCalls();
+        const Outcome o = Run("FileName: C:\\\npress " + t.name + "\n");
+        const bool refused = o.out.find("--allow-changes") != std::string::npos;
+        EXPECT_EQ(refused, effect->changes()) << t.name << "\n" << o.out;
+        if (refused) {
+            EXPECT_TRUE(m.calls().empty()) << t.name;
+        }
     }
+    std::ifstream readme(HB_README);
+    const std::string text(std::istreambuf_iterator<char>(readme), {});
+    const std::string open = "<!-- changing presses -->", close = "<!-- /changing presses -->";
+    const std::size_t from = text.find(open), to = text.find(close);
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos) << "no list in the README";
+    std::set<std::string> listed;
+    std::istringstream list(text.substr(from + open.size(), to - from - open.size()));
+    for (std::string item; std::getline(list, item, ',');) {
+        std::istringstream words(item);  // the README wraps its lines anywhere
+        std::string name;
+        for (std::string w; words >> w;) name += (name.empty() ? "" : " ") + w;
+        listed.insert(name);
+    }
+    EXPECT_EQ(listed, changing);
 }
 
 TEST_F(Runner, AllowedChangesReachTheMachine) {

@@ -14,11 +14,11 @@ void Headless::show(Form& form, bool modal) {
     form.setShown(true);
     if (!modal) return;
     if (modalScripts.empty())
-        throw std::logic_error("modal " + form.name() + " shown with nothing scripted");
+        throw Unanswered("modal " + form.name() + " shown with nothing scripted");
     auto script = std::move(modalScripts.front());
     modalScripts.pop_front();
     script(form);
-    if (form.shown()) throw std::logic_error("modal " + form.name() + " left shown by its script");
+    if (form.shown()) throw Unanswered("modal " + form.name() + " left shown by its script");
 }
 
 void Headless::hide(Form& form) {
@@ -40,7 +40,7 @@ void Headless::setMousePointer(int p) {
 
 int Headless::msgBox(const std::string& text, const std::string& title, std::uint32_t style) {
     msgBoxes.push_back({text, title, style});
-    if (msgBoxAnswers.empty()) throw std::logic_error("message box '" + text + "' not scripted");
+    if (msgBoxAnswers.empty()) throw Unanswered("message box '" + text + "' not scripted");
     int answer = msgBoxAnswers.front();
     msgBoxAnswers.pop_front();
     return answer;

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,13 @@
 #include "ui/Toolkit.h"
 
 namespace ui {
+
+// A modal form or message box that nothing answers: a real one would wait for ever. Its own type,
+// so that a fault of the program (a misspelt control name) is not taken for it.
+class Unanswered : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
 
 class Headless : public Toolkit {
   public:
