@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=$(nproc)
+# Every include goes down the layers (the README's layout section).
+python3 scripts/check-layers.py
 
 echo "== Native build (sanitizers) =="
 cmake --preset native >/dev/null

@@ -98,6 +98,10 @@ class ForwardingKernel : public Kernel {
         return inner_.SetCurrentDirectoryA(path);
     }
 
+  protected:
+    // The wrapped kernel, for a wrapper that makes its calls otherwise.
+    Kernel& inner() const { return inner_; }
+
   private:
     Kernel& inner_;
 };

@@ -25,67 +25,67 @@ class WaitingKernel : public ForwardingKernel {
     using Waiter = std::function<void(const std::function<void()>& call)>;
 
     WaitingKernel(Kernel& inner, Waiter waiter)
-        : ForwardingKernel(inner), inner_(inner), waiter_(std::move(waiter)) {}
+        : ForwardingKernel(inner), waiter_(std::move(waiter)) {}
 
     Handle CreateFileA(const std::string& fileName, DWORD desiredAccess, DWORD shareMode,
                        DWORD creationDisposition, DWORD flagsAndAttributes) override {
         return wait([&] {
-            return inner_.CreateFileA(fileName, desiredAccess, shareMode, creationDisposition,
+            return inner().CreateFileA(fileName, desiredAccess, shareMode, creationDisposition,
                                       flagsAndAttributes);
         });
     }
     BOOL CloseHandle(Handle h) override {
-        return wait([&] { return inner_.CloseHandle(h); });
+        return wait([&] { return inner().CloseHandle(h); });
     }
     BOOL ReadFile(Handle h, void* buffer, DWORD toRead, DWORD* read) override {
-        return wait([&] { return inner_.ReadFile(h, buffer, toRead, read); });
+        return wait([&] { return inner().ReadFile(h, buffer, toRead, read); });
     }
     BOOL WriteFile(Handle h, const void* buffer, DWORD toWrite, DWORD* written) override {
-        return wait([&] { return inner_.WriteFile(h, buffer, toWrite, written); });
+        return wait([&] { return inner().WriteFile(h, buffer, toWrite, written); });
     }
     DWORD SetFilePointer(Handle h, std::int32_t distanceLow, std::int32_t* distanceHigh,
                          DWORD moveMethod) override {
         return wait(
-            [&] { return inner_.SetFilePointer(h, distanceLow, distanceHigh, moveMethod); });
+            [&] { return inner().SetFilePointer(h, distanceLow, distanceHigh, moveMethod); });
     }
     BOOL SetEndOfFile(Handle h) override {
-        return wait([&] { return inner_.SetEndOfFile(h); });
+        return wait([&] { return inner().SetEndOfFile(h); });
     }
     BOOL FlushFileBuffers(Handle h) override {
-        return wait([&] { return inner_.FlushFileBuffers(h); });
+        return wait([&] { return inner().FlushFileBuffers(h); });
     }
     DWORD GetFileSize(Handle h, DWORD* sizeHigh) override {
-        return wait([&] { return inner_.GetFileSize(h, sizeHigh); });
+        return wait([&] { return inner().GetFileSize(h, sizeHigh); });
     }
     DWORD GetFileType(Handle h) override {
-        return wait([&] { return inner_.GetFileType(h); });
+        return wait([&] { return inner().GetFileType(h); });
     }
     BOOL DeleteFileA(const std::string& fileName) override {
-        return wait([&] { return inner_.DeleteFileA(fileName); });
+        return wait([&] { return inner().DeleteFileA(fileName); });
     }
     BOOL DeviceIoControl(Handle h, DWORD ioControlCode, const void* inBuffer, DWORD inSize,
                          void* outBuffer, DWORD outSize, DWORD* bytesReturned) override {
         return wait([&] {
-            return inner_.DeviceIoControl(h, ioControlCode, inBuffer, inSize, outBuffer, outSize,
+            return inner().DeviceIoControl(h, ioControlCode, inBuffer, inSize, outBuffer, outSize,
                                           bytesReturned);
         });
     }
 
     DWORD GetDriveTypeA(const std::string& rootPath) override {
-        return wait([&] { return inner_.GetDriveTypeA(rootPath); });
+        return wait([&] { return inner().GetDriveTypeA(rootPath); });
     }
     BOOL GetDiskFreeSpaceA(const std::string& rootPath, DWORD* sectorsPerCluster,
                            DWORD* bytesPerSector, DWORD* freeClusters,
                            DWORD* totalClusters) override {
         return wait([&] {
-            return inner_.GetDiskFreeSpaceA(rootPath, sectorsPerCluster, bytesPerSector,
+            return inner().GetDiskFreeSpaceA(rootPath, sectorsPerCluster, bytesPerSector,
                                             freeClusters, totalClusters);
         });
     }
     BOOL GetDiskFreeSpaceExA(const std::string& directory, std::uint64_t* freeToCaller,
                              std::uint64_t* totalBytes, std::uint64_t* totalFree) override {
         return wait([&] {
-            return inner_.GetDiskFreeSpaceExA(directory, freeToCaller, totalBytes, totalFree);
+            return inner().GetDiskFreeSpaceExA(directory, freeToCaller, totalBytes, totalFree);
         });
     }
     BOOL GetVolumeInformationA(const std::string& rootPath, char* volumeName, DWORD volumeNameSize,
@@ -93,17 +93,17 @@ class WaitingKernel : public ForwardingKernel {
                                DWORD* fileSystemFlags, char* fileSystemName,
                                DWORD fileSystemNameSize) override {
         return wait([&] {
-            return inner_.GetVolumeInformationA(rootPath, volumeName, volumeNameSize, serialNumber,
+            return inner().GetVolumeInformationA(rootPath, volumeName, volumeNameSize, serialNumber,
                                                 maxComponentLength, fileSystemFlags, fileSystemName,
                                                 fileSystemNameSize);
         });
     }
     BOOL GetVolumePathNameA(const std::string& fileName, char* volumePath,
                             DWORD bufferLength) override {
-        return wait([&] { return inner_.GetVolumePathNameA(fileName, volumePath, bufferLength); });
+        return wait([&] { return inner().GetVolumePathNameA(fileName, volumePath, bufferLength); });
     }
     DWORD GetFileAttributesA(const std::string& fileName) override {
-        return wait([&] { return inner_.GetFileAttributesA(fileName); });
+        return wait([&] { return inner().GetFileAttributesA(fileName); });
     }
 
   private:
@@ -112,17 +112,16 @@ class WaitingKernel : public ForwardingKernel {
     template <class Call>
     std::invoke_result_t<Call> wait(Call call) {
         std::invoke_result_t<Call> result{};
-        DWORD error = inner_.GetLastError();
+        DWORD error = inner().GetLastError();
         waiter_([&] {
-            inner_.SetLastError(error);
+            inner().SetLastError(error);
             result = call();
-            error = inner_.GetLastError();
+            error = inner().GetLastError();
         });
-        inner_.SetLastError(error);
+        inner().SetLastError(error);
         return result;
     }
 
-    Kernel& inner_;
     Waiter waiter_;
 };
 
