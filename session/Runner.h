@@ -25,6 +25,7 @@ struct RunOptions {
     // Scripts and transcripts are UTF-8; the window's texts are in this code page (nullptr:
     // Windows-1252, as on the simulated machine).
     const sys::CodePage* codePage = nullptr;
+    const char* decimalSeparator = ".";  // the user's, in sizes
 };
 
 inline constexpr int kRunPassed = 0;

@@ -9,8 +9,8 @@ namespace {
 
 std::wstring Wide(UINT codePage, DWORD flags, std::string_view s) {
     if (s.empty()) return {};
-    const int n = MultiByteToWideChar(codePage, flags, s.data(), static_cast<int>(s.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(codePage, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
     std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0)
         MultiByteToWideChar(codePage, flags, s.data(), static_cast<int>(s.size()), w.data(), n);
@@ -26,9 +26,9 @@ class Win32CodePage final : public CodePage {
         // No best fit: a character without its own byte is refused, not replaced by a look-alike
         // that would name another file.
         BOOL usedDefault = FALSE;
-        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(),
-                                          static_cast<int>(w.size()), nullptr, 0, nullptr,
-                                          &usedDefault);
+        const int n =
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()),
+                                nullptr, 0, nullptr, &usedDefault);
         if (n <= 0 || usedDefault) return std::nullopt;
         std::string out(static_cast<std::size_t>(n), '\0');
         WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()),
@@ -39,8 +39,8 @@ class Win32CodePage final : public CodePage {
     std::string ToUtf8(std::string_view ansi) const override {
         const std::wstring w = Wide(CP_ACP, 0, ansi);
         if (w.empty()) return std::string();
-        const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()),
-                                          nullptr, 0, nullptr, nullptr);
+        const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr,
+                                          0, nullptr, nullptr);
         std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
         if (n > 0)
             WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n,
