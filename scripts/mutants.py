@@ -129,7 +129,8 @@ def mutants_of(rel, text):
                     add('constant', m.start(), m.group(), shifted(m.group(1), delta) + m.group(2))
         for m in COND.finditer(masked):
             close = matching_paren(masked, m.end() - 1)
-            if close is not None and ';' not in masked[m.end():close]:
+            # A declaration in the condition (if (auto x = f())) cannot be negated.
+            if close is not None and not re.search(r';| = ', masked[m.end():close]):
                 inner = line[m.end():close]
                 add('negate', m.start(), line[m.start():close + 1], f'{m.group(1)} (!({inner}))')
         for a, b in spans:
