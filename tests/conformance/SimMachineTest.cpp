@@ -1,9 +1,11 @@
 // The simulated machine's set-up and inspection API, which the handler tests rely on.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 
+#include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
 
 namespace {
@@ -66,6 +68,104 @@ TEST(Sim, LocksAndDecommitsStayInsideTheirBlock) {
         EXPECT_EQ(m.GetLastError(), err::INVALID_ADDRESS) << size;
         EXPECT_EQ(m.VirtualFree(p + 4096, size, w::MEM_DECOMMIT), 0) << size;
     }
+}
+
+
+// --- The volume, medium and disk state the request buttons change --------------------------
+// No real system volume shows it: Windows never locks or dismounts the system volume, a fixed
+// disk has no medium, and Wine would unmount the host's file system.
+
+namespace L = sys::ioctl;
+
+struct Answer {
+    DWORD error = 0;  // 0: the request succeeded
+    std::array<DWORD, 16> out{};
+};
+Answer Ask(SimMachine& m, Handle h, DWORD code) {
+    Answer a;
+    const std::array<std::uint8_t, 268> query{};  // the standard query of the device descriptor
+    const bool property = code == L::IOCTL_STORAGE_QUERY_PROPERTY;
+    DWORD n = 0;
+    if (!m.DeviceIoControl(h, code, property ? query.data() : nullptr, property ? 268 : 0,
+                           a.out.data(), sizeof a.out, &n))
+        a.error = m.GetLastError();
+    return a;
+}
+Handle Open(SimMachine& m, const char* name) {
+    return m.CreateFileA(name, w::GENERIC_READ | w::GENERIC_WRITE, 7, w::OPEN_EXISTING, 0);
+}
+
+TEST(SimVolume, ALockHoldsOffEveryOtherOpenUntilItsHandleCloses) {
+    SimMachine m;
+    m.addFile("C:\\f.txt", "x");
+    const Handle file = Open(m, "C:\\f.txt"), vol = Open(m, "\\\\.\\C:");
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_LOCK_VOLUME).error, err::ACCESS_DENIED) << "a file is open";
+    m.CloseHandle(file);
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_LOCK_VOLUME).error, 0u);
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_LOCK_VOLUME).error, err::ACCESS_DENIED) << "locked already";
+    EXPECT_EQ(Open(m, "C:\\f.txt"), kInvalidHandle);
+    EXPECT_EQ(m.GetLastError(), err::ACCESS_DENIED);
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_UNLOCK_VOLUME).error, 0u);
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_UNLOCK_VOLUME).error, err::NOT_LOCKED);
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_LOCK_VOLUME).error, 0u);
+    m.CloseHandle(vol);
+    EXPECT_NE(Open(m, "C:\\f.txt"), kInvalidHandle) << "closing the locking handle unlocks";
+}
+
+TEST(SimVolume, ADismountCutsOffTheOtherHandlesUntilTheNextOpenMountsIt) {
+    SimMachine m;
+    m.addFile("C:\\f.txt", "data");
+    const Handle file = Open(m, "C:\\f.txt"), vol = Open(m, "\\\\.\\C:");
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_LOCK_VOLUME).error, err::ACCESS_DENIED);
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_DISMOUNT_VOLUME).error, 0u) << "forced without a lock";
+    char buf[4];
+    DWORD read = 0;
+    EXPECT_EQ(m.ReadFile(file, buf, 4, &read), 0);
+    EXPECT_EQ(m.GetLastError(), err::NOT_READY);
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_IS_VOLUME_MOUNTED).error, err::NOT_READY);
+    EXPECT_EQ(Ask(m, vol, L::IOCTL_DISK_GET_DRIVE_GEOMETRY).error, 0u) << "the handle goes on";
+    EXPECT_NE(Open(m, "C:\\f.txt"), kInvalidHandle);
+    EXPECT_EQ(Ask(m, vol, L::FSCTL_IS_VOLUME_MOUNTED).error, 0u);
+}
+
+TEST(SimVolume, EjectAndLoadMoveTheMediumAndCountTheChanges) {
+    SimMachine m;
+    m.addRemovableDrive('E', true);
+    const Handle vol = m.CreateFileA("\\\\.\\E:", w::GENERIC_READ, 3, w::OPEN_EXISTING, 0);
+    const Answer props = Ask(m, vol, L::IOCTL_STORAGE_QUERY_PROPERTY);
+    EXPECT_EQ(props.out[2] >> 16 & 0xFF, 1u) << "RemovableMedia";
+    EXPECT_EQ(props.out[7], 7u) << "USB";
+    EXPECT_EQ(Ask(m, vol, L::IOCTL_STORAGE_CHECK_VERIFY).out[0], 0u);
+    EXPECT_EQ(Ask(m, vol, L::IOCTL_STORAGE_EJECT_MEDIA).error, 0u);
+    EXPECT_EQ(Ask(m, vol, L::IOCTL_STORAGE_CHECK_VERIFY).error, err::NOT_READY);
+    EXPECT_EQ(Ask(m, vol, L::IOCTL_STORAGE_CHECK_VERIFY2).error, err::NOT_READY);
+    EXPECT_EQ(Ask(m, vol, L::IOCTL_STORAGE_LOAD_MEDIA).error, 0u);
+    const Answer loaded = Ask(m, vol, L::IOCTL_STORAGE_CHECK_VERIFY2);
+    EXPECT_EQ(loaded.error, 0u);
+    EXPECT_EQ(loaded.out[0], 2u) << "media changes";
+}
+
+TEST(SimVolume, DisksAndVolumesAnswerAsSetUp) {
+    SimMachine m;
+    m.addDisk("PhysicalDrive1");
+    m.setDiskSize("PhysicalDrive1", std::uint64_t(2) << 40);
+    m.setDiskIdentity("PhysicalDrive1", 1, 127, false);
+    m.setDiskReadOnly("PhysicalDrive1", true);
+    const Handle disk = Open(m, "\\\\.\\PhysicalDrive1");
+    EXPECT_EQ(Ask(m, disk, L::IOCTL_DISK_GET_LENGTH_INFO).out[1], 0x200u);
+    EXPECT_EQ(Ask(m, disk, L::IOCTL_STORAGE_GET_DEVICE_NUMBER).out[1], 1u);
+    EXPECT_EQ(Ask(m, disk, L::IOCTL_STORAGE_QUERY_PROPERTY).out[7], 127u) << "bus type";
+    EXPECT_EQ(Ask(m, disk, L::IOCTL_DISK_IS_WRITABLE).error, err::WRITE_PROTECT);
+    EXPECT_EQ(Ask(m, disk, L::FSCTL_IS_VOLUME_DIRTY).error, err::INVALID_FUNCTION);
+    // A volume on two disks: its extents in their order, and no one device number.
+    const std::uint64_t gib = std::uint64_t(1) << 30;
+    m.setVolumeExtents('C', {{"PhysicalDrive1", 5 * gib, gib}, {"PhysicalDrive0", 0, gib}});
+    const Handle vol = Open(m, "\\\\.\\C:");
+    const Answer extents = Ask(m, vol, L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS);
+    EXPECT_EQ(extents.out[0], 2u);
+    EXPECT_EQ(extents.out[2], 1u);
+    EXPECT_EQ(extents.out[8], 0u);
+    EXPECT_EQ(Ask(m, vol, L::IOCTL_STORAGE_GET_DEVICE_NUMBER).error, err::INVALID_FUNCTION);
 }
 
 }  // namespace
