@@ -14,27 +14,28 @@ void FrmMain::cmdSetDiskAttributes_Click() {
     // them 0 and the dialog opens all the same.
     using G = L::GET_DISK_ATTRIBUTES;
     std::uint8_t got[G::kSize] = {};
-    L::Put<std::uint32_t>(got, G::Version, G::kSize);
+    L::Put(got, G::Version, G::kSize);
     sys::DWORD returned = 0;
-    const sys::BOOL read = k.DeviceIoControl(hFile, L::IOCTL_DISK_GET_DISK_ATTRIBUTES, nullptr,
-                                             0, got, sizeof got, &returned);
+    const sys::BOOL read = k.DeviceIoControl(hFile, L::IOCTL_DISK_GET_DISK_ATTRIBUTES, nullptr, 0,
+                                             got, sizeof got, &returned);
     CaptureLastError();
-    const std::span<const std::uint8_t> answer(got, read ? std::min<std::size_t>(returned, G::kSize)
-                                                         : 0);
+    const std::span<const std::uint8_t> answer(
+        got, read ? std::min<std::size_t>(returned, G::kSize) : 0);
 
     FrmSetDiskAttributes dialog(toolkit());
     dialog.load();
-    dialog.Attr = L::Get<std::int32_t>(answer, G::Attributes);
+    // The low 32 bits, as the dialog shows them.
+    dialog.Attr = static_cast<std::int32_t>(L::Get(answer, G::Attributes));
     dialog.show(true);
     if (!dialog.Result) return;  // nothing sent, the result line as it was
 
     using S = L::SET_DISK_ATTRIBUTES;
     std::uint8_t change[S::kSize] = {};
-    L::Put<std::uint32_t>(change, S::Version, S::kSize);
-    L::Put<std::uint8_t>(change, S::Persist, dialog.Persist);
+    L::Put(change, S::Version, S::kSize);
+    L::Put(change, S::Persist, dialog.Persist);
     // Only the low 32 bits go out; the high ones stay 0.
-    L::Put<std::uint32_t>(change, S::Attributes, static_cast<std::uint32_t>(dialog.Attr));
-    L::Put<std::uint32_t>(change, S::AttributesMask, static_cast<std::uint32_t>(dialog.AttrMask));
+    L::Put(change, S::Attributes, static_cast<std::uint32_t>(dialog.Attr));
+    L::Put(change, S::AttributesMask, static_cast<std::uint32_t>(dialog.AttrMask));
     RunRequest(devctl::kSetDiskAttributes, change);
 }
 
@@ -51,7 +52,9 @@ void FrmMain::cmdVolSetGptAttr_Click() {
         FrmSetGptAttribs dialog(toolkit());
         dialog.load();
         dialog.txtGptAttributes.setText(
-            "0x" + io::Hex64(static_cast<std::int64_t>(current->U64(0)), 16));
+            "0x" + io::Hex64(static_cast<std::int64_t>(current->Value(
+                                 L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION::GptAttributes)),
+                             16));
         dialog.show(true);
         if (!dialog.Result) return;  // nothing sent, the result line stays empty
 
@@ -64,9 +67,9 @@ void FrmMain::cmdVolSetGptAttr_Click() {
         const OptionText revert = ParseOptionByte(dialog.txtRevertOnClose.text());
         if (!revert.ok) return Refuse("SetGptAttr Err: RevertOnClose " + revert.problem);
 
-        L::Put<std::uint64_t>(change, S::GptAttributes, word.value);
-        L::Put<std::uint8_t>(change, S::RevertOnClose, revert.value);
-        L::Put<std::uint8_t>(change, S::ApplyToAllConnectedVolumes, applyToAll.value);
+        L::Put(change, S::GptAttributes, word.value);
+        L::Put(change, S::RevertOnClose, revert.value);
+        L::Put(change, S::ApplyToAllConnectedVolumes, applyToAll.value);
     }  // the dialog is unloaded before the change goes out
     RunRequest(devctl::kSetGptAttributes, change);
 }

@@ -32,11 +32,11 @@ struct Geometry {
     std::int64_t cylinders;
     std::int32_t mediaType, tracksPerCylinder, sectorsPerTrack, bytesPerSector;
     Geometry(const Reply& r, std::size_t at)
-        : cylinders(r.I64(at + L::DISK_GEOMETRY::Cylinders)),
-          mediaType(r.I32(at + L::DISK_GEOMETRY::MediaType)),
-          tracksPerCylinder(r.I32(at + L::DISK_GEOMETRY::TracksPerCylinder)),
-          sectorsPerTrack(r.I32(at + L::DISK_GEOMETRY::SectorsPerTrack)),
-          bytesPerSector(r.I32(at + L::DISK_GEOMETRY::BytesPerSector)) {}
+        : cylinders(r.Signed(L::DISK_GEOMETRY::Cylinders, at)),
+          mediaType(r.Signed(L::DISK_GEOMETRY::MediaType, at)),
+          tracksPerCylinder(r.Signed(L::DISK_GEOMETRY::TracksPerCylinder, at)),
+          sectorsPerTrack(r.Signed(L::DISK_GEOMETRY::SectorsPerTrack, at)),
+          bytesPerSector(r.Signed(L::DISK_GEOMETRY::BytesPerSector, at)) {}
     std::string size() const {
         return Product(cylinders, tracksPerCylinder, sectorsPerTrack, bytesPerSector);
     }
@@ -46,11 +46,10 @@ void QueryStandardDeviceProperty(std::span<std::uint8_t>) {
     // PropertyId 0 (StorageDeviceProperty), QueryType 0 (PropertyStandardQuery): all zero.
 }
 void VersionIsItsSize(std::span<std::uint8_t> out) {
-    L::Put<std::uint32_t>(out, L::GET_DISK_ATTRIBUTES::Version, L::GET_DISK_ATTRIBUTES::kSize);
+    L::Put(out, L::GET_DISK_ATTRIBUTES::Version, L::GET_DISK_ATTRIBUTES::kSize);
 }
 void DescriptorHeadOnly(std::span<std::uint8_t> out) {
-    L::Put<std::uint32_t>(out, L::STORAGE_DEVICE_DESCRIPTOR::Size,
-                          L::STORAGE_DEVICE_DESCRIPTOR::kSize);
+    L::Put(out, L::STORAGE_DEVICE_DESCRIPTOR::Size, L::STORAGE_DEVICE_DESCRIPTOR::kSize);
 }
 
 constexpr std::uint32_t kGeometryExBuffer = 0x124;   // the fixed part and 260 bytes of Data
@@ -66,12 +65,12 @@ constexpr Request kRequests[] = {
     {"cmdCheckVerify", -1, Reads, L::IOCTL_STORAGE_CHECK_VERIFY, "CheckVerify res=0  Err=",
      [](const Reply& r) {
          return "CheckVerify res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  MediaChangeCount=" +
-                D(r.I32(0));
+                D(r.I32At(0));
      }, 0, nullptr, 4},
     {"cmdCheckVerify2", -1, Reads, L::IOCTL_STORAGE_CHECK_VERIFY2, "CheckVerify2 res=0  Err=",
      [](const Reply& r) {
          return "CheckVerify2 res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  MediaChangeCount=" +
-                D(r.I32(0));
+                D(r.I32At(0));
      }, 0, nullptr, 4},
     {"cmdDiskIsWritable", -1, Reads, L::IOCTL_DISK_IS_WRITABLE, "DiskIsWritable res=0  Err=",
      [](const Reply& r) { return "DiskIsWritable res=" + Res(r) + " dwBytesRet=" + Ret(r); }},
@@ -81,7 +80,7 @@ constexpr Request kRequests[] = {
      [](const Reply& r) { return "Eject res=" + Res(r) + " dwBytesRet=" + Ret(r); }},
     {"cmdIsDirty", -1, Reads, L::FSCTL_IS_VOLUME_DIRTY, "IsDirty res=0  Err=",
      [](const Reply& r) {
-         return "IsDirty res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  dirty=" + D(r.I32(0));
+         return "IsDirty res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  dirty=" + D(r.I32At(0));
      }, 0, nullptr, 4},
     {"cmdIsMounted", -1, Reads, L::FSCTL_IS_VOLUME_MOUNTED, "IsMounted res=0  Err=",
      [](const Reply& r) { return "IsMounted res=" + Res(r) + " dwBytesRet=" + Ret(r); }},
@@ -115,22 +114,22 @@ constexpr Request kRequests[] = {
          return "res=" + Res(r) + " Cy=" + D(g.cylinders) + " TrPerCy=" + D(g.tracksPerCylinder) +
                 " SecPerTr=" + D(g.sectorsPerTrack) + " ByPerSec=" + D(g.bytesPerSector) +
                 " MType=" + D(g.mediaType) + " -> Size=" + g.size() + " Bytes" + " DiskSize=" +
-                D(r.I64(L::DISK_GEOMETRY_EX::DiskSize)) + " Bytes";
+                D(r.Signed(L::DISK_GEOMETRY_EX::DiskSize)) + " Bytes";
      }, 0, nullptr, kGeometryExBuffer},
     {"cmdGetDiskLength", -1, Reads, L::IOCTL_DISK_GET_LENGTH_INFO, "GetDiskLength res=0  Err=",
      [](const Reply& r) {
          return "res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  DiskLength=" +
-                D(r.I64(L::GET_LENGTH_INFORMATION::Length)) + " Bytes";
+                D(r.Signed(L::GET_LENGTH_INFORMATION::Length)) + " Bytes";
      }, 0, nullptr, L::GET_LENGTH_INFORMATION::kSize},
     {"cmdStorageReadCap", -1, Reads, L::IOCTL_STORAGE_READ_CAPACITY, "GetSRC res=0  Err=",
      [](const Reply& r) {
          using C = L::STORAGE_READ_CAPACITY;
-         const std::int32_t blockLength = r.I32(C::BlockLength);
-         const std::int64_t blocks = r.I64(C::NumberOfBlocks);
+         const std::int32_t blockLength = r.Signed(C::BlockLength);
+         const std::int64_t blocks = r.Signed(C::NumberOfBlocks);
          return "res=" + Res(r) + "  dwBytesRet=" + Ret(r) + "  BlockLen=" + D(blockLength) +
                 " Bytes" + "  NumOfBlocks=" + D(blocks) + "  -> Size=" +
                 Product(blockLength, blocks) + " Bytes" + "  DiskLength=" +
-                D(r.I64(C::DiskLength)) + " Bytes";
+                D(r.Signed(C::DiskLength)) + " Bytes";
      }, 0, nullptr, L::STORAGE_READ_CAPACITY::kSize},
 
     // Storage identity.
@@ -138,27 +137,27 @@ constexpr Request kRequests[] = {
      [](const Reply& r) {
          using N = L::STORAGE_DEVICE_NUMBER;
          return "res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  DevNum=" +
-                D(r.I32(N::DeviceNumber)) + " PartNum=" + D(r.I32(N::PartitionNumber));
+                D(r.Signed(N::DeviceNumber)) + " PartNum=" + D(r.Signed(N::PartitionNumber));
      }, 0, nullptr, L::STORAGE_DEVICE_NUMBER::kSize},
     {"cmdStorageProps0", -1, Reads, L::IOCTL_STORAGE_QUERY_PROPERTY, "StorageProps0 res=0  Err=",
      [](const Reply& r) {
          using S = L::STORAGE_DEVICE_DESCRIPTOR;
-         const std::int32_t busType = r.I32(S::BusType);
+         const std::int32_t busType = r.Signed(S::BusType);
          return "StorageProps0 res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  RemovableMedia=" +
-                std::to_string(unsigned{r.U8(S::RemovableMedia)}) + "  BusType=" + D(busType) +
+                std::to_string(unsigned{r.Value(S::RemovableMedia)}) + "  BusType=" + D(busType) +
                 " (" + BusTypeName(busType) + ")";
      }, kPropertyQueryBuffer, QueryStandardDeviceProperty, L::STORAGE_DEVICE_DESCRIPTOR::kSize,
      DescriptorHeadOnly},
     {"cmdGetDiskExtents", -1, Reads, L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, "GetDiskExtents res=0  Err=",
      [](const Reply& r) {
-         const std::int32_t count = r.I32(L::VOLUME_DISK_EXTENTS::NumberOfDiskExtents);
+         const std::int32_t count = r.Signed(L::VOLUME_DISK_EXTENTS::NumberOfDiskExtents);
          std::string line = "res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  NumOfExtents=" + D(count);
          // Only the first extent is shown, however many there are.
          if (count >= 1) {
              constexpr std::size_t e = L::VOLUME_DISK_EXTENTS::Extents;
-             line += " ext0.dn=" + D(r.I32(e + L::DISK_EXTENT::DiskNumber)) +
-                     " ext0.st=" + D(r.I64(e + L::DISK_EXTENT::StartingOffset)) +
-                     " ext0.len=" + D(r.I64(e + L::DISK_EXTENT::ExtentLength));
+             line += " ext0.dn=" + D(r.Signed(L::DISK_EXTENT::DiskNumber, e)) +
+                     " ext0.st=" + D(r.Signed(L::DISK_EXTENT::StartingOffset, e)) +
+                     " ext0.len=" + D(r.Signed(L::DISK_EXTENT::ExtentLength, e));
          }
          return line;
      }, 0, nullptr, kExtentsBuffer},
@@ -167,14 +166,14 @@ constexpr Request kRequests[] = {
     {"cmdGetDiskAttributes", -1, Reads, L::IOCTL_DISK_GET_DISK_ATTRIBUTES, "GetDiskAttributes res=0  Err=",
      [](const Reply& r) {
          // Only the low 32 bits are shown.
-         const auto low = static_cast<std::int32_t>(r.U64(L::GET_DISK_ATTRIBUTES::Attributes));
+         const auto low = static_cast<std::int32_t>(r.Value(L::GET_DISK_ATTRIBUTES::Attributes));
          return "GetDiskAttributes res=" + Res(r) + " dwBytesRet=" + Ret(r) + "  Attr=0x" +
                 io::HexPad(low, 0);
      }, 0, nullptr, L::GET_DISK_ATTRIBUTES::kSize, VersionIsItsSize},
     {"cmdVolGetGptAttr", -1, Reads, L::IOCTL_VOLUME_GET_GPT_ATTRIBUTES, "GetGptAttr res=0  Err=",
      [](const Reply& r) {
          const auto word = static_cast<std::int64_t>(
-             r.U64(L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION::GptAttributes));
+             r.Value(L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION::GptAttributes));
          return "res=" + Res(r) + "  attr=0x" + io::Hex64(word, 16);
      }, 0, nullptr, L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION::kSize},
 };
@@ -194,14 +193,21 @@ std::span<const Request> Requests() {
 }
 
 const Request kSetDiskAttributes = {
-    "cmdSetDiskAttributes", -1, Changes, L::IOCTL_DISK_SET_DISK_ATTRIBUTES, "SetDiskAttributes res=0  Err=",
+    "cmdSetDiskAttributes",
+    -1,
+    Changes,
+    L::IOCTL_DISK_SET_DISK_ATTRIBUTES,
+    "SetDiskAttributes res=0  Err=",
     [](const Reply& r) { return "SetDiskAttributes res=" + Res(r); },
     L::SET_DISK_ATTRIBUTES::kSize};
 
-const Request kSetGptAttributes = {
-    "cmdVolSetGptAttr", -1, Changes, L::IOCTL_VOLUME_SET_GPT_ATTRIBUTES, "SetGptAttr res=0  Err=",
-    [](const Reply& r) { return "res=" + Res(r); },
-    L::VOLUME_SET_GPT_ATTRIBUTES_INFORMATION::kSize};
+const Request kSetGptAttributes = {"cmdVolSetGptAttr",
+                                   -1,
+                                   Changes,
+                                   L::IOCTL_VOLUME_SET_GPT_ATTRIBUTES,
+                                   "SetGptAttr res=0  Err=",
+                                   [](const Reply& r) { return "res=" + Res(r); },
+                                   L::VOLUME_SET_GPT_ATTRIBUTES_INFORMATION::kSize};
 
 namespace {
 const Request& RowOf(const char* button) {

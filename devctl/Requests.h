@@ -20,15 +20,19 @@ struct Reply {
     std::uint32_t bytesReturned = 0;
     std::span<const std::uint8_t> out;
 
-    std::int32_t I32(std::size_t offset) const {
-        return sys::ioctl::Get<std::int32_t>(out, offset);
+    // A field of the answer as its own type, or its bits as signed; `base` is where its
+    // structure starts in the answer.
+    template <typename T, std::size_t O>
+    T Value(sys::ioctl::Field<T, O> field, std::size_t base = 0) const {
+        return sys::ioctl::Get(out, field, base);
     }
-    std::int64_t I64(std::size_t offset) const {
-        return sys::ioctl::Get<std::int64_t>(out, offset);
+    template <typename T, std::size_t O>
+    std::make_signed_t<T> Signed(sys::ioctl::Field<T, O> field, std::size_t base = 0) const {
+        return sys::ioctl::GetSigned(out, field, base);
     }
-    std::uint8_t U8(std::size_t offset) const { return sys::ioctl::Get<std::uint8_t>(out, offset); }
-    std::uint64_t U64(std::size_t offset) const {
-        return sys::ioctl::Get<std::uint64_t>(out, offset);
+    // A bare 32-bit answer (a count, a flag word) at this offset, signed.
+    std::int32_t I32At(std::size_t offset) const {
+        return sys::ioctl::GetAt<std::int32_t>(out, offset);
     }
 };
 

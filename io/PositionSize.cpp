@@ -60,16 +60,16 @@ std::optional<std::int64_t> FrmMain::GetDiskLength64(sys::Handle h) {
         const sys::BOOL res = k.DeviceIoControl(h, sys::ioctl::IOCTL_DISK_GET_LENGTH_INFO, nullptr,
                                                 0, out, sizeof out, &returned);
         CaptureLastError();
-        if (res != 0 && returned == L::kSize) return sys::ioctl::Get<std::int64_t>(out, L::Length);
+        if (res != 0 && returned == L::kSize) return sys::ioctl::Get(out, L::Length);
     }
     using G = sys::ioctl::DISK_GEOMETRY;
     std::uint8_t g[G::kSize] = {};
     if (!GetDiskGeometry(h, g)) return std::nullopt;
     const std::span<const std::uint8_t> answer(g);
-    std::int64_t size = sys::ioctl::Get<std::int64_t>(answer, G::Cylinders);
-    if (io::MulExact(size, sys::ioctl::Get<std::int32_t>(answer, G::TracksPerCylinder), size) &&
-        io::MulExact(size, sys::ioctl::Get<std::int32_t>(answer, G::SectorsPerTrack), size) &&
-        io::MulExact(size, sys::ioctl::Get<std::int32_t>(answer, G::BytesPerSector), size))
+    std::int64_t size = sys::ioctl::Get(answer, G::Cylinders);
+    if (io::MulExact(size, sys::ioctl::GetSigned(answer, G::TracksPerCylinder), size) &&
+        io::MulExact(size, sys::ioctl::GetSigned(answer, G::SectorsPerTrack), size) &&
+        io::MulExact(size, sys::ioctl::GetSigned(answer, G::BytesPerSector), size))
         return size;
     return std::nullopt;  // a product beyond 64 bits is no size
 }

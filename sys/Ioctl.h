@@ -45,78 +45,199 @@ constexpr DWORD RequiredAccess(DWORD code) {
     return (code >> 14) & 3;
 }
 
-// Structures: kSize is sizeof in the Windows headers, the other constants are field offsets.
+// A field of a structure: its type (so its width) and its offset. Readers go through it, so a
+// field cannot be read with the width of its neighbour.
+template <typename T, std::size_t Offset>
+struct Field {
+    static_assert(std::is_integral_v<T>);
+    using Type = T;
+    static constexpr std::size_t offset = Offset;
+    static constexpr std::size_t size = sizeof(T);
+};
+
+// True when the fields lie in the structure, in order, none overlapping the one before.
+template <std::size_t StructSize, typename... Fields>
+constexpr bool Laid() {
+    std::size_t end = 0;
+    bool ok = true;
+    ((ok = ok && Fields::offset >= end && Fields::offset + Fields::size <= StructSize,
+      end = Fields::offset + Fields::size),
+     ...);
+    return ok;
+}
+#define HB_LAID(S, ...) static_assert(Laid<S::kSize, __VA_ARGS__>(), #S " fields out of place")
+#define HB_F(S, f) decltype(S::f)
+
+// Structures: kSize is sizeof in the Windows headers. Typed fields are read through Get and
+// written through Put; nested structures and variable parts are plain offsets.
 struct DISK_GEOMETRY {
     static constexpr std::size_t kSize = 24;
-    static constexpr std::size_t Cylinders = 0;  // LARGE_INTEGER
-    static constexpr std::size_t MediaType = 8, TracksPerCylinder = 12, SectorsPerTrack = 16,
-                                 BytesPerSector = 20;  // DWORD each
+    static constexpr Field<std::int64_t, 0> Cylinders{};  // LARGE_INTEGER
+    static constexpr Field<std::uint32_t, 8> MediaType{};
+    static constexpr Field<std::uint32_t, 12> TracksPerCylinder{};
+    static constexpr Field<std::uint32_t, 16> SectorsPerTrack{};
+    static constexpr Field<std::uint32_t, 20> BytesPerSector{};
 };
+HB_LAID(DISK_GEOMETRY, HB_F(DISK_GEOMETRY, Cylinders), HB_F(DISK_GEOMETRY, MediaType),
+        HB_F(DISK_GEOMETRY, TracksPerCylinder), HB_F(DISK_GEOMETRY, SectorsPerTrack),
+        HB_F(DISK_GEOMETRY, BytesPerSector));
 // The fixed part; the variable Data (partition and detection information) follows it.
 struct DISK_GEOMETRY_EX {
     static constexpr std::size_t kSize = 32;
-    static constexpr std::size_t Geometry = 0, DiskSize = 24, Data = 32;
+    static constexpr std::size_t Geometry = 0;  // a DISK_GEOMETRY
+    static constexpr Field<std::int64_t, 24> DiskSize{};
+    static constexpr std::size_t Data = 32;
 };
+static_assert(DISK_GEOMETRY_EX::Geometry + DISK_GEOMETRY::kSize <=
+              DISK_GEOMETRY_EX::DiskSize.offset);
+HB_LAID(DISK_GEOMETRY_EX, HB_F(DISK_GEOMETRY_EX, DiskSize));
 struct GET_LENGTH_INFORMATION {
     static constexpr std::size_t kSize = 8;
-    static constexpr std::size_t Length = 0;
+    static constexpr Field<std::int64_t, 0> Length{};
 };
+HB_LAID(GET_LENGTH_INFORMATION, HB_F(GET_LENGTH_INFORMATION, Length));
 struct STORAGE_READ_CAPACITY {
     static constexpr std::size_t kSize = 32;
-    static constexpr std::size_t Version = 0, Size = 4, BlockLength = 8, NumberOfBlocks = 16,
-                                 DiskLength = 24;
+    static constexpr Field<std::uint32_t, 0> Version{};
+    static constexpr Field<std::uint32_t, 4> Size{};
+    static constexpr Field<std::uint32_t, 8> BlockLength{};
+    static constexpr Field<std::int64_t, 16> NumberOfBlocks{};
+    static constexpr Field<std::int64_t, 24> DiskLength{};
 };
+HB_LAID(STORAGE_READ_CAPACITY, HB_F(STORAGE_READ_CAPACITY, Version),
+        HB_F(STORAGE_READ_CAPACITY, Size), HB_F(STORAGE_READ_CAPACITY, BlockLength),
+        HB_F(STORAGE_READ_CAPACITY, NumberOfBlocks), HB_F(STORAGE_READ_CAPACITY, DiskLength));
 struct STORAGE_DEVICE_NUMBER {
     static constexpr std::size_t kSize = 12;
-    static constexpr std::size_t DeviceType = 0, DeviceNumber = 4, PartitionNumber = 8;
+    static constexpr Field<std::uint32_t, 0> DeviceType{};
+    static constexpr Field<std::uint32_t, 4> DeviceNumber{};
+    static constexpr Field<std::uint32_t, 8> PartitionNumber{};
 };
+HB_LAID(STORAGE_DEVICE_NUMBER, HB_F(STORAGE_DEVICE_NUMBER, DeviceType),
+        HB_F(STORAGE_DEVICE_NUMBER, DeviceNumber), HB_F(STORAGE_DEVICE_NUMBER, PartitionNumber));
 // AdditionalParameters is a one-byte array, padded to 12.
 struct STORAGE_PROPERTY_QUERY {
     static constexpr std::size_t kSize = 12;
-    static constexpr std::size_t PropertyId = 0, QueryType = 4, AdditionalParameters = 8;
+    static constexpr Field<std::uint32_t, 0> PropertyId{};
+    static constexpr Field<std::uint32_t, 4> QueryType{};
+    static constexpr std::size_t AdditionalParameters = 8;
 };
+HB_LAID(STORAGE_PROPERTY_QUERY, HB_F(STORAGE_PROPERTY_QUERY, PropertyId),
+        HB_F(STORAGE_PROPERTY_QUERY, QueryType));
 // The fixed head; vendor, product, revision and serial texts follow it in a full answer.
 struct STORAGE_DEVICE_DESCRIPTOR {
     static constexpr std::size_t kSize = 40;
-    static constexpr std::size_t Version = 0, Size = 4, DeviceType = 8, DeviceTypeModifier = 9,
-                                 RemovableMedia = 10, CommandQueueing = 11, VendorIdOffset = 12,
-                                 ProductIdOffset = 16, ProductRevisionOffset = 20,
-                                 SerialNumberOffset = 24, BusType = 28, RawPropertiesLength = 32,
-                                 RawDeviceProperties = 36;
+    static constexpr Field<std::uint32_t, 0> Version{};
+    static constexpr Field<std::uint32_t, 4> Size{};
+    static constexpr Field<std::uint8_t, 8> DeviceType{};
+    static constexpr Field<std::uint8_t, 9> DeviceTypeModifier{};
+    static constexpr Field<std::uint8_t, 10> RemovableMedia{};  // BOOLEAN
+    static constexpr Field<std::uint8_t, 11> CommandQueueing{};
+    static constexpr Field<std::uint32_t, 12> VendorIdOffset{};
+    static constexpr Field<std::uint32_t, 16> ProductIdOffset{};
+    static constexpr Field<std::uint32_t, 20> ProductRevisionOffset{};
+    static constexpr Field<std::uint32_t, 24> SerialNumberOffset{};
+    static constexpr Field<std::int32_t, 28> BusType{};  // STORAGE_BUS_TYPE, an enum
+    static constexpr Field<std::uint32_t, 32> RawPropertiesLength{};
+    static constexpr std::size_t RawDeviceProperties = 36;
 };
+HB_LAID(STORAGE_DEVICE_DESCRIPTOR, HB_F(STORAGE_DEVICE_DESCRIPTOR, Version),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, Size), HB_F(STORAGE_DEVICE_DESCRIPTOR, DeviceType),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, DeviceTypeModifier),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, RemovableMedia),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, CommandQueueing),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, ProductRevisionOffset),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, BusType),
+        HB_F(STORAGE_DEVICE_DESCRIPTOR, RawPropertiesLength));
 struct DISK_EXTENT {
     static constexpr std::size_t kSize = 24;
-    static constexpr std::size_t DiskNumber = 0, StartingOffset = 8, ExtentLength = 16;
+    static constexpr Field<std::uint32_t, 0> DiskNumber{};
+    static constexpr Field<std::int64_t, 8> StartingOffset{};
+    static constexpr Field<std::int64_t, 16> ExtentLength{};
 };
+HB_LAID(DISK_EXTENT, HB_F(DISK_EXTENT, DiskNumber), HB_F(DISK_EXTENT, StartingOffset),
+        HB_F(DISK_EXTENT, ExtentLength));
 // With room for one extent, as declared; callers pass room for more.
 struct VOLUME_DISK_EXTENTS {
     static constexpr std::size_t kSize = 32;
-    static constexpr std::size_t NumberOfDiskExtents = 0, Extents = 8;
+    static constexpr Field<std::uint32_t, 0> NumberOfDiskExtents{};
+    static constexpr std::size_t Extents = 8;  // DISK_EXTENT entries
 };
+HB_LAID(VOLUME_DISK_EXTENTS, HB_F(VOLUME_DISK_EXTENTS, NumberOfDiskExtents));
+static_assert(VOLUME_DISK_EXTENTS::Extents + DISK_EXTENT::kSize == VOLUME_DISK_EXTENTS::kSize);
 struct GET_DISK_ATTRIBUTES {
     static constexpr std::size_t kSize = 16;
-    static constexpr std::size_t Version = 0, Reserved1 = 4, Attributes = 8;
+    static constexpr Field<std::uint32_t, 0> Version{};
+    static constexpr Field<std::uint32_t, 4> Reserved1{};
+    static constexpr Field<std::uint64_t, 8> Attributes{};
 };
+HB_LAID(GET_DISK_ATTRIBUTES, HB_F(GET_DISK_ATTRIBUTES, Version),
+        HB_F(GET_DISK_ATTRIBUTES, Reserved1), HB_F(GET_DISK_ATTRIBUTES, Attributes));
 struct SET_DISK_ATTRIBUTES {
     static constexpr std::size_t kSize = 40;
-    static constexpr std::size_t Version = 0, Persist = 4, Reserved1 = 5, Attributes = 8,
-                                 AttributesMask = 16, Reserved2 = 24;
+    static constexpr Field<std::uint32_t, 0> Version{};
+    static constexpr Field<std::uint8_t, 4> Persist{};  // BOOLEAN
+    static constexpr std::size_t Reserved1 = 5;         // three bytes
+    static constexpr Field<std::uint64_t, 8> Attributes{};
+    static constexpr Field<std::uint64_t, 16> AttributesMask{};
+    static constexpr std::size_t Reserved2 = 24;  // four DWORDs
 };
+HB_LAID(SET_DISK_ATTRIBUTES, HB_F(SET_DISK_ATTRIBUTES, Version), HB_F(SET_DISK_ATTRIBUTES, Persist),
+        HB_F(SET_DISK_ATTRIBUTES, Attributes), HB_F(SET_DISK_ATTRIBUTES, AttributesMask));
 struct VOLUME_GET_GPT_ATTRIBUTES_INFORMATION {
     static constexpr std::size_t kSize = 8;
-    static constexpr std::size_t GptAttributes = 0;
+    static constexpr Field<std::uint64_t, 0> GptAttributes{};
 };
+HB_LAID(VOLUME_GET_GPT_ATTRIBUTES_INFORMATION,
+        HB_F(VOLUME_GET_GPT_ATTRIBUTES_INFORMATION, GptAttributes));
 struct VOLUME_SET_GPT_ATTRIBUTES_INFORMATION {
     static constexpr std::size_t kSize = 16;
-    static constexpr std::size_t GptAttributes = 0, RevertOnClose = 8,
-                                 ApplyToAllConnectedVolumes = 9, Reserved1 = 10, Reserved2 = 12;
+    static constexpr Field<std::uint64_t, 0> GptAttributes{};
+    static constexpr Field<std::uint8_t, 8> RevertOnClose{};               // BOOLEAN
+    static constexpr Field<std::uint8_t, 9> ApplyToAllConnectedVolumes{};  // BOOLEAN
+    static constexpr Field<std::uint16_t, 10> Reserved1{};
+    static constexpr Field<std::uint32_t, 12> Reserved2{};
 };
+HB_LAID(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION,
+        HB_F(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, GptAttributes),
+        HB_F(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, RevertOnClose),
+        HB_F(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, ApplyToAllConnectedVolumes),
+        HB_F(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, Reserved1),
+        HB_F(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, Reserved2));
+#undef HB_LAID
+#undef HB_F
 
-// Little-endian field access. Get reads only bytes that lie inside `bytes` (callers pass the part
-// of the buffer that the answer really filled); every byte beyond it reads as 0, so a short,
+// A field of a structure that lies at Base within another (a nested structure, an entry).
+template <std::size_t Base, typename T, std::size_t O>
+constexpr Field<T, Base + O> Inside(Field<T, O>) {
+    return {};
+}
+
+// The offset of a field, typed or plain, for the header checks and for nested structures.
+constexpr std::size_t OffsetOf(std::size_t offset) {
+    return offset;
+}
+template <typename T, std::size_t O>
+constexpr std::size_t OffsetOf(Field<T, O>) {
+    return O;
+}
+// Whether a field's width is the member's, where the field has a type.
+constexpr bool WidthIs(std::size_t, std::size_t) {
+    return true;
+}
+template <typename T, std::size_t O>
+constexpr bool WidthIs(Field<T, O>, std::size_t bytes) {
+    return sizeof(T) == bytes;
+}
+
+// Little-endian access by offset. GetAt reads only bytes that lie inside `bytes` (callers pass the
+// part of the buffer that the answer really filled); every byte beyond it reads as 0, so a short,
 // odd or lying answer can never make a read leave the buffer.
 template <typename T>
-T Get(std::span<const std::uint8_t> bytes, std::size_t offset) {
+T GetAt(std::span<const std::uint8_t> bytes, std::size_t offset) {
     static_assert(std::is_integral_v<T>);
     using U = std::make_unsigned_t<T>;
     U v = 0;
@@ -128,13 +249,31 @@ T Get(std::span<const std::uint8_t> bytes, std::size_t offset) {
 
 // Writes a field; a field that does not fit the buffer whole is not written at all.
 template <typename T>
-void Put(std::span<std::uint8_t> bytes, std::size_t offset, T value) {
+void PutAt(std::span<std::uint8_t> bytes, std::size_t offset, T value) {
     static_assert(std::is_integral_v<T>);
     if (offset > bytes.size() || bytes.size() - offset < sizeof(T)) return;
     using U = std::make_unsigned_t<T>;
     const U v = static_cast<U>(value);
     for (std::size_t i = 0; i < sizeof(T); ++i)
         bytes[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// A field as its own type; `base` is where its structure starts (an entry of an array, a
+// structure nested in another).
+template <typename T, std::size_t O>
+T Get(std::span<const std::uint8_t> bytes, Field<T, O>, std::size_t base = 0) {
+    return GetAt<T>(bytes, base + O);
+}
+// The same field's bits as signed, for numbers shown with a sign.
+template <typename T, std::size_t O>
+std::make_signed_t<T> GetSigned(std::span<const std::uint8_t> bytes, Field<T, O>,
+                                std::size_t base = 0) {
+    return GetAt<std::make_signed_t<T>>(bytes, base + O);
+}
+template <typename T, std::size_t O>
+void Put(std::span<std::uint8_t> bytes, Field<T, O>, std::type_identity_t<T> value,
+         std::size_t base = 0) {
+    PutAt<T>(bytes, base + O, value);
 }
 
 }  // namespace sys::ioctl

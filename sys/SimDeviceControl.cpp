@@ -102,11 +102,11 @@ DWORD needOut(ControlCall& c, std::size_t size) {
 // --- Geometry and length --------------------------------------------------------------------
 
 void putGeometry(std::span<std::uint8_t> out, std::size_t at, const DiskGeometry& g) {
-    L::Put<std::int64_t>(out, at + L::DISK_GEOMETRY::Cylinders, g.cylinders);
-    L::Put<DWORD>(out, at + L::DISK_GEOMETRY::MediaType, g.mediaType);
-    L::Put<DWORD>(out, at + L::DISK_GEOMETRY::TracksPerCylinder, g.tracksPerCylinder);
-    L::Put<DWORD>(out, at + L::DISK_GEOMETRY::SectorsPerTrack, g.sectorsPerTrack);
-    L::Put<DWORD>(out, at + L::DISK_GEOMETRY::BytesPerSector, g.bytesPerSector);
+    L::Put(out, L::DISK_GEOMETRY::Cylinders, g.cylinders, at);
+    L::Put(out, L::DISK_GEOMETRY::MediaType, g.mediaType, at);
+    L::Put(out, L::DISK_GEOMETRY::TracksPerCylinder, g.tracksPerCylinder, at);
+    L::Put(out, L::DISK_GEOMETRY::SectorsPerTrack, g.sectorsPerTrack, at);
+    L::Put(out, L::DISK_GEOMETRY::BytesPerSector, g.bytesPerSector, at);
 }
 
 DWORD getDriveGeometry(ControlCall& c) {
@@ -123,7 +123,7 @@ DWORD getDriveGeometryEx(ControlCall& c) {
     if (t.error) return t.error;
     if (DWORD e = needOut(c, L::DISK_GEOMETRY_EX::kSize)) return e;
     putGeometry(outBytes(c), L::DISK_GEOMETRY_EX::Geometry, t.disk->geometry);
-    L::Put<std::uint64_t>(outBytes(c), L::DISK_GEOMETRY_EX::DiskSize, t.disk->size);
+    L::Put(outBytes(c), L::DISK_GEOMETRY_EX::DiskSize, t.disk->size);
     // Then DISK_PARTITION_INFO (24 bytes) and DISK_DETECTION_INFO (56), each led by its size
     // and returned only when it fits whole. The disk's partitioning is its volume's (none: raw);
     // no signature or disk id, and no firmware detection data.
@@ -132,12 +132,12 @@ DWORD getDriveGeometryEx(ControlCall& c) {
     c.returned = DWORD(L::DISK_GEOMETRY_EX::kSize);
     if (c.outSize >= kDetection) {
         const Volume* v = mediumOf(c.s, t);
-        L::Put<DWORD>(outBytes(c), kPartition, DWORD(kDetection - kPartition));
-        L::Put<DWORD>(outBytes(c), kPartition + 4, !v ? 2 : v->gpt ? 1 : 0);  // PARTITION_STYLE
+        L::PutAt<DWORD>(outBytes(c), kPartition, DWORD(kDetection - kPartition));
+        L::PutAt<DWORD>(outBytes(c), kPartition + 4, !v ? 2 : v->gpt ? 1 : 0);  // PARTITION_STYLE
         c.returned = DWORD(kDetection);
     }
     if (c.outSize >= kEnd) {
-        L::Put<DWORD>(outBytes(c), kDetection, DWORD(kEnd - kDetection));
+        L::PutAt<DWORD>(outBytes(c), kDetection, DWORD(kEnd - kDetection));
         c.returned = DWORD(kEnd);
     }
     return err::SUCCESS;
@@ -149,7 +149,7 @@ DWORD getLengthInfo(ControlCall& c) {
     if (DWORD e = needOut(c, L::GET_LENGTH_INFORMATION::kSize)) return e;
     // A volume's length is its partition's, not the disk's.
     const std::uint64_t length = t.volume ? t.volume->length : t.disk->size;
-    L::Put<std::uint64_t>(outBytes(c), L::GET_LENGTH_INFORMATION::Length, length);
+    L::Put(outBytes(c), L::GET_LENGTH_INFORMATION::Length, length);
     c.returned = L::GET_LENGTH_INFORMATION::kSize;
     return err::SUCCESS;
 }
@@ -161,11 +161,11 @@ DWORD readCapacity(ControlCall& c) {
     if (DWORD e = needOut(c, C::kSize)) return e;
     const DWORD block = t.disk->geometry.bytesPerSector;
     auto out = outBytes(c);
-    L::Put<DWORD>(out, C::Version, C::kSize);
-    L::Put<DWORD>(out, C::Size, C::kSize);
-    L::Put<DWORD>(out, C::BlockLength, block);
-    L::Put<std::uint64_t>(out, C::NumberOfBlocks, block ? t.disk->size / block : 0);
-    L::Put<std::uint64_t>(out, C::DiskLength, t.disk->size);
+    L::Put(out, C::Version, C::kSize);
+    L::Put(out, C::Size, C::kSize);
+    L::Put(out, C::BlockLength, block);
+    L::Put(out, C::NumberOfBlocks, block ? t.disk->size / block : 0);
+    L::Put(out, C::DiskLength, t.disk->size);
     c.returned = C::kSize;
     return err::SUCCESS;
 }
@@ -179,10 +179,10 @@ DWORD getDeviceNumber(ControlCall& c) {
     if (t.volume && !t.volume->extraExtents.empty()) return err::INVALID_FUNCTION;
     using N = L::STORAGE_DEVICE_NUMBER;
     if (DWORD e = needOut(c, N::kSize)) return e;
-    L::Put<DWORD>(outBytes(c), N::DeviceType, kFileDeviceDisk);
-    L::Put<DWORD>(outBytes(c), N::DeviceNumber, t.disk->deviceNumber);
+    L::Put(outBytes(c), N::DeviceType, kFileDeviceDisk);
+    L::Put(outBytes(c), N::DeviceNumber, t.disk->deviceNumber);
     // Partition 0 stands for the whole disk.
-    L::Put<DWORD>(outBytes(c), N::PartitionNumber, t.volume ? t.volume->partitionNumber : 0);
+    L::Put(outBytes(c), N::PartitionNumber, t.volume ? t.volume->partitionNumber : 0);
     c.returned = N::kSize;
     return err::SUCCESS;
 }
@@ -195,17 +195,16 @@ DWORD queryProperty(ControlCall& c) {
     if (!c.in || c.inSize < Q::AdditionalParameters) return err::INVALID_PARAMETER;
     const std::span<const std::uint8_t> in(static_cast<const std::uint8_t*>(c.in), c.inSize);
     // Only the device descriptor, and only its standard query, is modelled.
-    if (L::Get<DWORD>(in, Q::PropertyId) != 0 || L::Get<DWORD>(in, Q::QueryType) != 0)
-        return err::NOT_SUPPORTED;
+    if (L::Get(in, Q::PropertyId) != 0 || L::Get(in, Q::QueryType) != 0) return err::NOT_SUPPORTED;
     // At least the version and size must fit; the rest is cut to the buffer.
     if (c.outSize < 8 || !c.out) return err::INVALID_PARAMETER;
     std::uint8_t head[D::kSize] = {};
-    L::Put<DWORD>(head, D::Version, D::kSize);
-    L::Put<DWORD>(head, D::Size, D::kSize);
+    L::Put(head, D::Version, D::kSize);
+    L::Put(head, D::Size, D::kSize);
     // The SCSI peripheral type: 0, a direct-access device (Wine puts FILE_DEVICE_DISK here).
-    L::Put<std::uint8_t>(head, D::DeviceType, 0);
-    L::Put<std::uint8_t>(head, D::RemovableMedia, t.disk->removable ? 1 : 0);
-    L::Put<std::int32_t>(head, D::BusType, t.disk->busType);
+    L::Put(head, D::DeviceType, 0);
+    L::Put(head, D::RemovableMedia, t.disk->removable ? 1 : 0);
+    L::Put(head, D::BusType, t.disk->busType);
     c.returned = std::min<DWORD>(c.outSize, D::kSize);
     std::copy_n(head, c.returned, outBytes(c).begin());
     return err::SUCCESS;
@@ -220,7 +219,7 @@ DWORD getVolumeDiskExtents(ControlCall& c) {
     std::vector<Extent> all{{v.disk, v.diskOffset, v.length}};
     all.insert(all.end(), v.extraExtents.begin(), v.extraExtents.end());
     auto out = outBytes(c);
-    L::Put<DWORD>(out, X::NumberOfDiskExtents, DWORD(all.size()));
+    L::Put(out, X::NumberOfDiskExtents, DWORD(all.size()));
     // Too many for the buffer: the count tells the caller how much room to make.
     if (X::Extents + all.size() * E::kSize > c.outSize) {
         c.returned = DWORD(X::Extents);
@@ -229,9 +228,9 @@ DWORD getVolumeDiskExtents(ControlCall& c) {
     for (std::size_t i = 0; i < all.size(); ++i) {
         const std::size_t at = X::Extents + i * E::kSize;
         auto d = c.s.devices.find(all[i].disk);
-        L::Put<DWORD>(out, at + E::DiskNumber, d == c.s.devices.end() ? 0 : d->second.deviceNumber);
-        L::Put<std::uint64_t>(out, at + E::StartingOffset, all[i].offset);
-        L::Put<std::uint64_t>(out, at + E::ExtentLength, all[i].length);
+        L::Put(out, E::DiskNumber, d == c.s.devices.end() ? 0 : d->second.deviceNumber, at);
+        L::Put(out, E::StartingOffset, all[i].offset, at);
+        L::Put(out, E::ExtentLength, all[i].length, at);
     }
     c.returned = DWORD(X::Extents + all.size() * E::kSize);
     return err::SUCCESS;
@@ -243,7 +242,7 @@ DWORD checkVerify(ControlCall& c) {
     DiskTarget t = mediumTarget(c);
     if (t.error) return t.error;
     if (c.out && c.outSize >= 4) {
-        L::Put<DWORD>(outBytes(c), 0, t.disk->mediaChanges);
+        L::PutAt<DWORD>(outBytes(c), 0, t.disk->mediaChanges);
         c.returned = 4;
     }
     return err::SUCCESS;
@@ -313,7 +312,7 @@ DWORD isDirty(ControlCall& c) {
     Volume* v = nullptr;
     if (DWORD e = dirtyTarget(c, v)) return e;
     if (c.outSize < 4 || !c.out) return err::INVALID_PARAMETER;
-    L::Put<DWORD>(outBytes(c), 0, v->dirty ? kVolumeIsDirty : 0);
+    L::PutAt<DWORD>(outBytes(c), 0, v->dirty ? kVolumeIsDirty : 0);
     c.returned = 4;
     return err::SUCCESS;
 }
@@ -335,8 +334,8 @@ DWORD getDiskAttributes(ControlCall& c) {
     if (t.error) return t.error;
     using G = L::GET_DISK_ATTRIBUTES;
     if (DWORD e = needOut(c, G::kSize)) return e;
-    L::Put<DWORD>(outBytes(c), G::Version, G::kSize);
-    L::Put<std::uint64_t>(outBytes(c), G::Attributes, t.disk->attributes);
+    L::Put(outBytes(c), G::Version, G::kSize);
+    L::Put(outBytes(c), G::Attributes, t.disk->attributes);
     c.returned = G::kSize;
     return err::SUCCESS;
 }
@@ -347,17 +346,16 @@ DWORD setDiskAttributes(ControlCall& c) {
     using S = L::SET_DISK_ATTRIBUTES;
     const auto in = inBytes(c);
     // The structure must come whole, of its own version, with its reserved bytes zero.
-    if (in.size() < S::kSize || L::Get<DWORD>(in, S::Version) != S::kSize)
-        return err::INVALID_PARAMETER;
-    for (std::size_t i = S::Reserved1; i < S::Attributes; ++i)
+    if (in.size() < S::kSize || L::Get(in, S::Version) != S::kSize) return err::INVALID_PARAMETER;
+    for (std::size_t i = S::Reserved1; i < S::Attributes.offset; ++i)
         if (in[i]) return err::INVALID_PARAMETER;
     for (std::size_t i = S::Reserved2; i < S::kSize; ++i)
         if (in[i]) return err::INVALID_PARAMETER;
     // Only the bits in the mask change.
-    const std::uint64_t mask = L::Get<std::uint64_t>(in, S::AttributesMask);
-    const std::uint64_t wanted = L::Get<std::uint64_t>(in, S::Attributes);
+    const std::uint64_t mask = L::Get(in, S::AttributesMask);
+    const std::uint64_t wanted = L::Get(in, S::Attributes);
     t.disk->attributes = (t.disk->attributes & ~mask) | (wanted & mask);
-    t.disk->attributesPersist = L::Get<std::uint8_t>(in, S::Persist) != 0;
+    t.disk->attributesPersist = L::Get(in, S::Persist) != 0;
     return err::SUCCESS;
 }
 
@@ -372,7 +370,7 @@ DWORD getGptAttributes(ControlCall& c) {
     if (DWORD e = gptTarget(c, v)) return e;
     using G = L::VOLUME_GET_GPT_ATTRIBUTES_INFORMATION;
     if (DWORD e = needOut(c, G::kSize)) return e;
-    L::Put<std::uint64_t>(outBytes(c), G::GptAttributes, v->gptAttributes);
+    L::Put(outBytes(c), G::GptAttributes, v->gptAttributes);
     c.returned = G::kSize;
     return err::SUCCESS;
 }
@@ -383,12 +381,12 @@ DWORD setGptAttributes(ControlCall& c) {
     using S = L::VOLUME_SET_GPT_ATTRIBUTES_INFORMATION;
     const auto in = inBytes(c);
     if (in.size() < S::kSize) return err::INVALID_PARAMETER;
-    if (L::Get<std::uint8_t>(in, S::RevertOnClose) && !c.open.revertGpt) {
+    if (L::Get(in, S::RevertOnClose) && !c.open.revertGpt) {
         c.open.revertGpt = true;
         c.open.gptBefore = v->gptAttributes;
     }
-    v->gptAttributes = L::Get<std::uint64_t>(in, S::GptAttributes);
-    v->gptAppliedToAll = L::Get<std::uint8_t>(in, S::ApplyToAllConnectedVolumes) != 0;
+    v->gptAttributes = L::Get(in, S::GptAttributes);
+    v->gptAppliedToAll = L::Get(in, S::ApplyToAllConnectedVolumes) != 0;
     return err::SUCCESS;
 }
 

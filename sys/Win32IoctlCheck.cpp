@@ -41,7 +41,10 @@ namespace {
 namespace L = sys::ioctl;
 
 #define HB_SIZE(T) static_assert(sizeof(::T) == L::T::kSize, #T);
-#define HB_FIELD(T, F) static_assert(offsetof(::T, F) == L::T::F, #T "." #F);
+// The offset, and for a typed field its width too.
+#define HB_FIELD(T, F)                                                                             \
+    static_assert(offsetof(::T, F) == L::OffsetOf(L::T::F) && L::WidthIs(L::T::F, sizeof(::T::F)), \
+                  #T "." #F);
 
 HB_SIZE(DISK_GEOMETRY)
 HB_FIELD(DISK_GEOMETRY, Cylinders)

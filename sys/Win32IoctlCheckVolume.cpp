@@ -19,7 +19,10 @@ namespace {
 
 namespace L = sys::ioctl;
 
-#define HB_FIELD(T, F) static_assert(offsetof(::T, F) == L::T::F, #T "." #F);
+// The offset, and for a typed field its width too.
+#define HB_FIELD(T, F)                                                                             \
+    static_assert(offsetof(::T, F) == L::OffsetOf(L::T::F) && L::WidthIs(L::T::F, sizeof(::T::F)), \
+                  #T "." #F);
 static_assert(sizeof(::VOLUME_SET_GPT_ATTRIBUTES_INFORMATION) ==
               L::VOLUME_SET_GPT_ATTRIBUTES_INFORMATION::kSize);
 HB_FIELD(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, GptAttributes)

@@ -102,17 +102,17 @@ class Attributes : public HandlerTest {
     }
     static Bytes DiskChange(std::uint8_t persist, std::uint32_t attr, std::uint32_t mask) {
         Bytes b(40);
-        L::Put<std::uint32_t>(b, 0, 40);
-        L::Put<std::uint8_t>(b, 4, persist);
-        L::Put<std::uint32_t>(b, 8, attr);
-        L::Put<std::uint32_t>(b, 16, mask);
+        L::PutAt<std::uint32_t>(b, 0, 40);
+        L::PutAt<std::uint8_t>(b, 4, persist);
+        L::PutAt<std::uint32_t>(b, 8, attr);
+        L::PutAt<std::uint32_t>(b, 16, mask);
         return b;
     }
     static Bytes GptChange(std::uint64_t word, std::uint8_t revert, std::uint8_t applyToAll) {
         Bytes b(16);
-        L::Put<std::uint64_t>(b, 0, word);
-        L::Put<std::uint8_t>(b, 8, revert);
-        L::Put<std::uint8_t>(b, 9, applyToAll);
+        L::PutAt<std::uint64_t>(b, 0, word);
+        L::PutAt<std::uint8_t>(b, 8, revert);
+        L::PutAt<std::uint8_t>(b, 9, applyToAll);
         return b;
     }
 };

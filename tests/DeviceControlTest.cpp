@@ -22,7 +22,7 @@ struct Answer {
     explicit Answer(std::size_t size) : bytes(size) {}
     template <typename T>
     Answer& at(std::size_t offset, T value) {
-        L::Put<T>(bytes, offset, value);
+        L::PutAt<T>(bytes, offset, value);
         return *this;
     }
     Bytes bytes;
@@ -31,20 +31,20 @@ struct Answer {
 TEST(RequestLayouts, FieldsAreReadOnlyInsideWhatWasReturned) {
     const Bytes b{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
     const std::span<const std::uint8_t> all(b);
-    EXPECT_EQ(L::Get<std::uint32_t>(all, 0), 0x04030201u);
-    EXPECT_EQ(L::Get<std::int64_t>(all, 0), 0x0807060504030201);
-    EXPECT_EQ(L::Get<std::uint32_t>(all.first(2), 0), 0x0201u);  // the rest was not returned
-    EXPECT_EQ(L::Get<std::uint32_t>(all, 6), 0x0807u);           // runs off the end
-    EXPECT_EQ(L::Get<std::uint32_t>(all, 8), 0u);
-    EXPECT_EQ(L::Get<std::uint32_t>(all, SIZE_MAX - 1), 0u);
-    EXPECT_EQ(L::Get<std::int32_t>(Answer(4).at<std::uint32_t>(0, 0x80000000u).bytes, 0),
+    EXPECT_EQ(L::GetAt<std::uint32_t>(all, 0), 0x04030201u);
+    EXPECT_EQ(L::GetAt<std::int64_t>(all, 0), 0x0807060504030201);
+    EXPECT_EQ(L::GetAt<std::uint32_t>(all.first(2), 0), 0x0201u);  // the rest was not returned
+    EXPECT_EQ(L::GetAt<std::uint32_t>(all, 6), 0x0807u);           // runs off the end
+    EXPECT_EQ(L::GetAt<std::uint32_t>(all, 8), 0u);
+    EXPECT_EQ(L::GetAt<std::uint32_t>(all, SIZE_MAX - 1), 0u);
+    EXPECT_EQ(L::GetAt<std::int32_t>(Answer(4).at<std::uint32_t>(0, 0x80000000u).bytes, 0),
               INT32_MIN);
 
     Bytes out(6, 0xEE);
-    L::Put<std::uint32_t>(out, 4, 0x11223344u);  // does not fit: nothing written
-    L::Put<std::uint32_t>(out, SIZE_MAX - 1, 1u);
+    L::PutAt<std::uint32_t>(out, 4, 0x11223344u);  // does not fit: nothing written
+    L::PutAt<std::uint32_t>(out, SIZE_MAX - 1, 1u);
     EXPECT_EQ(out, Bytes(6, 0xEE));
-    L::Put<std::uint16_t>(out, 4, 0x1122);
+    L::PutAt<std::uint16_t>(out, 4, 0x1122);
     EXPECT_EQ(out, (Bytes{0xEE, 0xEE, 0xEE, 0xEE, 0x22, 0x11}));
 }
 

@@ -371,7 +371,7 @@ TEST_P(Conformance, DeviceControlRequests) {
         answer.fill(0);
         const bool isProperty = r.code == property.code;
         // The bench sends the descriptor's head with its Size already set.
-        if (isProperty) L::Put<DWORD>(answer, D::Size, D::kSize);
+        if (isProperty) L::Put(answer, D::Size, D::kSize);
         n = 0;
         const BOOL ok = k().DeviceIoControl(h, r.code, isProperty ? query.data() : nullptr,
                                             isProperty ? kQuery : 0, answer.data(), r.outSize, &n);
@@ -393,12 +393,12 @@ TEST_P(Conformance, DeviceControlRequests) {
         };
     };
     // One unsigned field of the answer; a field not returned reads as 0.
-    auto field = [&](Handle h, const Request& r, std::size_t at, std::size_t width = 4) -> Call {
-        return [&, h, r, at, width] {
+    auto field = [&](Handle h, const Request& r, auto f) -> Call {
+        return [&, h, r, f] {
             DWORD n;
             send(h, r, n);
-            const auto upTo = filled.first(std::min(filled.size(), at + width));
-            return std::int64_t(L::Get<std::uint64_t>(upTo, at));
+            const auto upTo = filled.first(std::min(filled.size(), f.offset + f.size));
+            return std::int64_t(L::GetAt<std::uint64_t>(upTo, f.offset));
         };
     };
     // The machine models the disk Wine describes; a real disk is of any size, on any bus, and
@@ -422,13 +422,13 @@ TEST_P(Conformance, DeviceControlRequests) {
             {"property", count(h, property), 40, kAny},
             // The SCSI peripheral type, 0 for a direct-access device; Wine gives the handle's
             // device type instead.
-            {"property: SCSI device type", field(h, property, D::DeviceType, 1), onWine(0, 7), kAny},
-            {"property: not removable", field(h, property, D::RemovableMedia, 1), 0, kAny},
+            {"property: SCSI device type", field(h, property, D::DeviceType), onWine(0, 7), kAny},
+            {"property: not removable", field(h, property, D::RemovableMedia), 0, kAny},
         });
         if (modelDisk)
             run({
-                {"geometry: cylinders", field(h, geometry, G::Cylinders, 8), 10000, kAny},
-                {"geometry ex: disk size", field(h, geometryEx, L::DISK_GEOMETRY_EX::DiskSize, 8), 10000 * 255 * 63 * 512ll, kAny},
+                {"geometry: cylinders", field(h, geometry, G::Cylinders), 10000, kAny},
+                {"geometry ex: disk size", field(h, geometryEx, L::DISK_GEOMETRY_EX::DiskSize), 10000 * 255 * 63 * 512ll, kAny},
                 // Wine calls every disk SCSI; the machine's is NVMe.
                 {"property: bus type", field(h, property, D::BusType), onWine(17, 1), kAny},
             });
@@ -448,7 +448,7 @@ TEST_P(Conformance, DeviceControlRequests) {
         {"extents", count(vol, extents), 32, kAny},
         // Wine answers with no extent at all.
         {"extents: how many", field(vol, extents, X::NumberOfDiskExtents), onWine(1, 0), kAny},
-        {"extents: on the volume's disk", field(vol, extents, X::Extents + L::DISK_EXTENT::DiskNumber), volumeDisk, kAny},
+        {"extents: on the volume's disk", field(vol, extents, L::Inside<X::Extents>(L::DISK_EXTENT::DiskNumber)), volumeDisk, kAny},
         // Only a volume has extents; Wine answers the disk as a volume.
         {"extents of a disk", count(disk, extents), onWine(-1, 32), onWine(err::INVALID_FUNCTION, kAny)},
     });
