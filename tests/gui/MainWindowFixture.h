@@ -14,12 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace guitest {
 
@@ -31,6 +33,43 @@ inline std::string TextOf(HWND h) {
 
 // Saves the window as drawn on screen to HB_SCREENSHOT_DIR\<name>.bmp when that is set.
 void Screenshot(HWND window, const std::string& name);
+// The screen in a rectangle of screen coordinates, by rows from the top, as 0x00RRGGBB; nothing
+// when it cannot be read.
+std::vector<std::uint32_t> ScreenPixels(const RECT& onScreen);
+
+// A text in the font the control draws with: its width, and the font's line height.
+inline SIZE TextSize(HWND control, const std::string& text) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    size.cy = tm.tmHeight;
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size;
+}
+
+// The tip of a tool of the form, as its tooltip window (a top-level window the form owns) holds
+// it; asked for wide: the ANSI request gives at most 80 characters.
+inline std::string TipOf(HWND form, HWND tool) {
+    HWND tt = nullptr;
+    do tt = FindWindowExA(nullptr, tt, TOOLTIPS_CLASSA, nullptr);
+    while (tt && GetWindow(tt, GW_OWNER) != form);
+    wchar_t wide[1024] = L"";
+    TTTOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE, ti.hwnd = form, ti.lpszText = wide;
+    ti.uId = reinterpret_cast<UINT_PTR>(tool);
+    if (tt) SendMessageW(tt, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&ti));
+    return std::string(wide, wide + wcslen(wide));  // the tips are ASCII
+}
+
+// A button of a dialog, by its caption.
+inline void Click(HWND dialog, const char* caption) {
+    SendMessageA(FindWindowExA(dialog, nullptr, "Button", caption), BM_CLICK, 0, 0);
+}
 
 // A file in the temp directory that exists for the test's lifetime.
 struct TempFile {
@@ -53,36 +92,31 @@ struct RunnerRun {
 inline RunnerRun RunRunner(const std::string& arguments) {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::filesystem::path runner =
-        std::filesystem::path(self).parent_path().parent_path() / "hbrun.exe";
-    const std::string outPath =
-        (std::filesystem::temp_directory_path() / "hb-gui-hbrun.out").string();
+    const auto runner = std::filesystem::path(self).parent_path().parent_path() / "hbrun.exe";
+    const auto outPath = std::filesystem::temp_directory_path() / "hb-gui-hbrun.out";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+    HANDLE out = CreateFileA(outPath.string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    RunnerRun run;
     STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = out;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.cb = sizeof si, si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = out, si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION pi{};
     std::string command = "\"" + runner.string() + "\" " + arguments;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
+    RunnerRun run;
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &si, &pi)) {
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+        GetExitCodeProcess(pi.hProcess, &run.status);
+        CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
+    } else {
         ADD_FAILURE() << "cannot start " << command << ": " << GetLastError();
-        CloseHandle(out);
-        return run;
     }
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
-    GetExitCodeProcess(pi.hProcess, &run.status);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     CloseHandle(out);
     std::ifstream in(outPath, std::ios::binary);
     run.out.assign(std::istreambuf_iterator<char>(in), {});
     std::erase(run.out, '\r');  // the console's text mode writes CR LF
-    DeleteFileA(outPath.c_str());
+    in.close();
+    DeleteFileA(outPath.string().c_str());
     return run;
 }
 

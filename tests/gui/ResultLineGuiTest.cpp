@@ -1,5 +1,6 @@
-// The result line as the screen shows it: one line as wide as its text, and nothing of an older
-// line left around it. Read from the screen's pixels, not from the window's text.
+// The result line as the screen shows it: one line as wide as its text, over no other control,
+// and nothing of an older line left around it. Read from the screen's pixels, not from the
+// window's text.
 #include "MainWindowFixture.h"
 
 #include <functional>
@@ -9,35 +10,22 @@
 namespace guitest {
 namespace {
 
-// A rectangle of the form's client area as it is on screen, one COLORREF per pixel, by rows.
+// A rectangle of the form's client area as it is on screen, by rows.
 struct Pixels {
     RECT at{};
-    std::vector<COLORREF> px;
+    std::vector<std::uint32_t> px;  // 0x00RRGGBB
     COLORREF operator()(LONG x, LONG y) const {
-        return px[static_cast<std::size_t>((y - at.top) * (at.right - at.left) + (x - at.left))];
+        const auto p =
+            px[static_cast<std::size_t>((y - at.top) * (at.right - at.left) + (x - at.left))];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
     }
     bool operator==(const Pixels& o) const { return EqualRect(&at, &o.at) && px == o.px; }
 };
 
 Pixels Capture(HWND form, RECT r) {
     Pixels p{r, {}};
-    const LONG w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return p;
     MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    BITMAPINFO bi{{sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const auto* q = static_cast<const std::uint32_t*>(bits);
-    for (LONG i = 0; i < w * h; ++i)  // 0x00RRGGBB to 0x00BBGGRR
-        p.px.push_back(RGB((q[i] >> 16) & 0xFF, (q[i] >> 8) & 0xFF, q[i] & 0xFF));
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(dib);
-    ReleaseDC(nullptr, screen);
+    p.px = ScreenPixels(r);
     return p;
 }
 
@@ -60,32 +48,6 @@ class ResultLine : public MainWindow {
         }
     }
 
-    SIZE textExtent(const std::string& s) {
-        HDC dc = GetDC(label());
-        HGDIOBJ old =
-            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label(), WM_GETFONT, 0, 0)));
-        SIZE size{0, 0};
-        GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
-        TEXTMETRICA tm{};
-        GetTextMetricsA(dc, &tm);
-        size.cy = tm.tmHeight;
-        SelectObject(dc, old);
-        ReleaseDC(label(), dc);
-        return size;
-    }
-
-    std::string tip() {
-        HWND tt = nullptr;  // the form's tooltip window
-        do tt = FindWindowExA(nullptr, tt, TOOLTIPS_CLASSA, nullptr);
-        while (tt && GetWindow(tt, GW_OWNER) != hwnd);
-        wchar_t wide[1024] = L"";
-        TTTOOLINFOW ti{};
-        ti.cbSize = TTTOOLINFOW_V2_SIZE, ti.hwnd = hwnd, ti.lpszText = wide;
-        ti.uId = reinterpret_cast<UINT_PTR>(label());
-        SendMessageW(tt, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&ti));
-        return std::string(wide, wide + wcslen(wide));  // the lines here are ASCII
-    }
-
     // Where the other shown controls lie over the form's own background.
     std::vector<RECT> siblings() {
         std::vector<RECT> out;
@@ -94,27 +56,31 @@ class ResultLine : public MainWindow {
         return out;
     }
 
-    // What the screen shows after one step, against where the label stood before it.
+    // What the screen shows after one step, against where the label stood before it; an
+    // expected line "": any.
     void checkLine(const std::string& expected, RECT before, const std::string& picture) {
         settle();
         Screenshot(hwnd, picture);
         const std::string shown = TextOf(label());
-        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(expected.empty() ? shown : expected, shown);
         const RECT now = ClientRectOf(hwnd, label());
-        const SIZE extent = textExtent(shown);
+        const SIZE extent = TextSize(label(), shown);
         EXPECT_EQ(now.bottom - now.top, extent.cy) << "not one text line high";
         EXPECT_GE(now.right - now.left, extent.cx) << "narrower than its text";
         RECT client;
         GetClientRect(hwnd, &client);
         const bool cut = now.left + extent.cx > client.right;
-        EXPECT_EQ(tip(), cut ? shown : "") << (cut ? "a cut line" : "a whole line");
+        EXPECT_EQ(TipOf(hwnd, label()), cut ? shown : "") << (cut ? "a cut line" : "a whole line");
+        const std::vector<RECT> others = siblings();
+        for (const RECT& r : others)
+            if (RECT both; IntersectRect(&both, &now, &r))
+                ADD_FAILURE() << "a control under the line";
 
         // Where the old line stood and the new one does not: the form's background.
         RECT gone;
         IntersectRect(&gone, &before, &client);
         const Pixels old = Capture(hwnd, gone);
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        const std::vector<RECT> others = siblings();
         auto background = [&](POINT pt) {
             if (PtInRect(&now, pt)) return false;
             for (const RECT& r : others)
@@ -154,20 +120,16 @@ TEST_F(ResultLine, StaysOneWholeLineWithNothingOfTheOldOneLeft) {
         {"open", [&] { open(file.path, "0x80000000"); }, "CreateFile success"},
         {"close", [&] { press("cmdCloseHandle"); }, "CloseHandle res=1"},
         {"failed-close", [&] { press("cmdCloseHandle"); }, "CloseHandle Err=6  (INVALID_HANDLE)"},
-        {"open-again", [&] { open(file.path, "0x80000000"); }, "CreateFile success"},
-        {"read", [&] { press("cmdRead"); }, "ReadFile res=1 dwBytesRead=27"},
-        {"file-type", [&] { press("cmdGetFileType"); }, "GetFileType res=1   type=FILE_TYPE_DISK"},
-        {"close-again", [&] { press("cmdCloseHandle"); }, "CloseHandle res=1"},
         {"failed-open", [&] { open(missing, "0x80000000"); },
          "CreateFile res=-1 Err=2  (FILE_NOT_FOUND)"},
-        {"refused-access",
-         [&] {
-             type("txtAccess", "s");
-             press("cmdCreateFile");
-         },
-         "CreateFile Err: Access is not a hexadecimal number"},
         // The handle is -1 since the failed open: the process's own pseudo handle closes.
         {"short", [&] { press("cmdCloseHandle"); }, "CloseHandle res=1"},
+        {"free-space",  // the host's: a line that reaches the version label
+         [&] {
+             type("cboFileName", "C:\\");
+             press("cmdFreeSpaceEx");
+         },
+         ""},
         {"long", [&] { frm->SetResult(longLine); }, longLine},
         {"short-after-long", [&] { press("cmdCloseHandle"); },
          "CloseHandle Err=6  (INVALID_HANDLE)"},

@@ -69,23 +69,11 @@ TEST_F(MainWindow, CaptionWithPidAndATableRowsChildOfItsClassTextAndFontNoneOver
 }
 
 TEST_F(MainWindow, EveryButtonHasItsTooltip) {
-    HWND tt = nullptr;  // the form's tooltip window: a top-level window it owns
-    do tt = FindWindowExA(nullptr, tt, TOOLTIPS_CLASSA, nullptr);
-    while (tt && GetWindow(tt, GW_OWNER) != hwnd);
-    ASSERT_NE(tt, nullptr);
-    auto tip = [&](HWND tool) {  // the wide request: the ANSI one gives at most 80 characters
-        wchar_t wide[1024] = L"";
-        TTTOOLINFOW ti{};
-        ti.cbSize = TTTOOLINFOW_V2_SIZE, ti.hwnd = hwnd, ti.lpszText = wide;
-        ti.uId = reinterpret_cast<UINT_PTR>(tool);
-        SendMessageW(tt, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&ti));
-        return std::string(wide, wide + wcslen(wide));  // the tips are ASCII
-    };
     for (const auto& c : frm->controls()) {
         if (c->kind() != Kind::Button || c->tooltip().empty()) continue;
-        EXPECT_EQ(tip(GetDlgItem(hwnd, c->id())), c->tooltip()) << c->fullName();
+        EXPECT_EQ(TipOf(hwnd, GetDlgItem(hwnd, c->id())), c->tooltip()) << c->fullName();
     }
-    EXPECT_EQ(tip(item("cmdCreateFile")), "FileName must be an existing Win32 object");
+    EXPECT_EQ(TipOf(hwnd, item("cmdCreateFile")), "FileName must be an existing Win32 object");
 }
 
 }  // namespace
