@@ -1,5 +1,6 @@
-// The two pickers in the real window: opened by their "..." buttons, driven through list-view
-// and button messages while their modal loop runs, read back from the main window's controls.
+// The two pickers in the real window: opened by their "..." buttons, marked through list-view
+// messages while their modal loop runs, left by each button and key, read back from the main
+// window's controls.
 #include "MainWindowFixture.h"
 
 #include <vector>
@@ -7,42 +8,49 @@
 namespace guitest {
 namespace {
 
+HWND ListOf(HWND dialog) {
+    return FindWindowExA(dialog, nullptr, WC_LISTVIEWA, nullptr);
+}
+
 struct Picker {
     const char *button, *title, *box;
-    int items, first, second;  // first and second: checked on the first show, then OK
+    int first, second;         // checked on the first show, then OK
     const char *value, *name;  // the box and lblAccessName afterwards
-    int third;  // below both: checked, then Cancel; kept for the third show, then Enter
+    int third;                 // above both: checked, then Cancel; kept to the last show, Enter
     const char *valueAfter, *nameAfter;
 };
 
 class Pickers : public MainWindow, public ::testing::WithParamInterface<Picker> {};
 
-TEST_P(Pickers, OkCancelAndReopen) {
+TEST_P(Pickers, OkAndEnterTakeTheMarksCancelEscapeAndTheCloseBoxKeepThem) {
     const Picker& p = GetParam();
+    enum Leave { Ok, Cancel, Escape, CloseBox, Enter };
+    const std::vector<int> two{p.first, p.second}, three{p.third, p.first, p.second};
     const struct {
         std::vector<int> checked, check;
-        const char* closeWith;  // a button's caption; none: Enter on the list
+        Leave leave;
         const char *value, *name;
-    } shows[] = {{{}, {p.first, p.second}, "OK", p.value, p.name},
-                 {{p.first, p.second}, {p.third}, "Cancel", p.value, p.name},
-                 {{p.third, p.first, p.second}, {}, nullptr, p.valueAfter, p.nameAfter}};
+    } shows[] = {{{}, two, Ok, p.value, p.name},
+                 {two, {p.third}, Cancel, p.value, p.name},
+                 {three, {}, Escape, p.value, p.name},
+                 {three, {}, CloseBox, p.value, p.name},
+                 {three, {}, Enter, p.valueAfter, p.nameAfter}};
     type(p.box, "0x00000000");
     for (const auto& s : shows) {
+        SCOPED_TRACE(s.leave);
         pressDuringModal(p.button, p.title, [&](HWND dlg) {
-            HWND list = FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr);
-            ASSERT_EQ(ListView_GetItemCount(list), p.items);
+            HWND list = ListOf(dlg);
             std::vector<int> checked;
-            for (int i = 0; i < p.items; ++i)
+            for (int i = 0; i < ListView_GetItemCount(list); ++i)
                 if (ListView_GetCheckState(list, i)) checked.push_back(i);
             EXPECT_EQ(checked, s.checked);
             for (int i : s.check) ListView_SetCheckState(list, i, TRUE);
-            if (&s == shows) Screenshot(dlg, p.title);
-            if (s.closeWith) {
-                SendMessageA(FindWindowExA(dlg, nullptr, "Button", s.closeWith), BM_CLICK, 0, 0);
-            } else {
-                PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1);
-                PostMessageA(list, WM_KEYUP, VK_RETURN, 0xC0000001);
-            }
+            if (s.leave == Ok) Screenshot(dlg, p.title);
+            SetFocus(list);
+            if (s.leave == Ok || s.leave == Cancel) Click(dlg, s.leave == Ok ? "OK" : "Cancel");
+            if (s.leave == CloseBox) SendMessageA(dlg, WM_CLOSE, 0, 0);
+            if (s.leave == Escape || s.leave == Enter)
+                key(s.leave == Escape ? VK_ESCAPE : VK_RETURN);
         });
         EXPECT_EQ(text(p.box), s.value);
         EXPECT_EQ(text("lblAccessName"), s.name);
@@ -51,71 +59,37 @@ TEST_P(Pickers, OkCancelAndReopen) {
 
 INSTANTIATE_TEST_SUITE_P(
     MainWindow, Pickers,
-    ::testing::Values(Picker{"cmdAccess", "dwDesiredAccess", "txtAccess", 21, 17, 18, "0xC0000000",
+    ::testing::Values(Picker{"cmdAccess", "dwDesiredAccess", "txtAccess", 17, 18, "0xC0000000",
                              "GENERIC_READ | GENERIC_WRITE", 0, "0xC0000001",
                              "FILE_READ_DATA | GENERIC_READ | GENERIC_WRITE"},
                       Picker{"cmdFlagsAndAttributesList", "dwFlagsAndAttributes",
-                             "txtFlagsAndAttibutes", 24, 14, 16, "0xA0000000", "---", 0,
-                             "0xA0000001", "---"}),
+                             "txtFlagsAndAttibutes", 14, 16, "0xA0000000", "---", 0, "0xA0000001",
+                             "---"}),
     [](const auto& p) { return std::string(p.param.box); });
 
-}  // namespace
-}  // namespace guitest
-
-namespace guitest {
-namespace {
-
-class PickerKeys : public MainWindow {
-  protected:
-    // The height in pixels of the font the window really draws the access names with.
-    int NameFontHeight() {
+// The font of the access names, measured with the fonts Wine really draws.
+TEST_F(MainWindow, LongAccessNamesShrinkTheFontByRealMeasurement) {
+    auto height = [&] {
         LOGFONTA lf{};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(item("lblAccessName"), WM_GETFONT, 0, 0)),
                    sizeof lf, &lf);
         return lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
-    }
-};
-
-TEST_F(PickerKeys, EscapeAndTheCloseBoxCancelAndTheDialogKeepsItsMarks) {
-    type("txtAccess", "0x00000000");
-    for (bool closeBox : {false, true}) {
-        pressDuringModal("cmdAccess", "dwDesiredAccess", [&](HWND dlg) {
-            HWND list = FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr);
-            ListView_SetCheckState(list, 17, TRUE);  // GENERIC_READ
-            if (closeBox) {
-                SendMessageA(dlg, WM_CLOSE, 0, 0);
-            } else {
-                SetFocus(list);
-                key(VK_ESCAPE);
-            }
-        });
-        EXPECT_EQ(text("txtAccess"), "0x00000000") << (closeBox ? "close box" : "Escape");
-    }
-    // Hidden, not destroyed: the mark is still there, and OK takes it.
-    pressDuringModal("cmdAccess", "dwDesiredAccess", [](HWND dlg) {
-        HWND list = FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr);
-        EXPECT_TRUE(ListView_GetCheckState(list, 17));
-        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "OK"), BM_CLICK, 0, 0);
-    });
-    EXPECT_EQ(text("txtAccess"), "0x80000000");
-}
-
-TEST_F(PickerKeys, LongAccessNamesShrinkTheFontByRealMeasurement) {
+    };
     type("txtAccess", "0x00000000");
     pressDuringModal("cmdAccess", "dwDesiredAccess", [](HWND dlg) {
-        ListView_SetCheckState(FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr), 17, TRUE);
-        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "OK"), BM_CLICK, 0, 0);
+        ListView_SetCheckState(ListOf(dlg), 17, TRUE);  // GENERIC_READ
+        Click(dlg, "OK");
     });
     EXPECT_EQ(frm->lblAccessName.font().size, 8.25);
-    const int normal = NameFontHeight();
+    const int normal = height();
     // Every name: too long even at 5 pt, which is as small as it goes.
     pressDuringModal("cmdAccess", "dwDesiredAccess", [](HWND dlg) {
-        HWND list = FindWindowExA(dlg, nullptr, WC_LISTVIEWA, nullptr);
-        for (int i = 0; i < ListView_GetItemCount(list); ++i) ListView_SetCheckState(list, i, TRUE);
-        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "OK"), BM_CLICK, 0, 0);
+        for (int i = 0; i < ListView_GetItemCount(ListOf(dlg)); ++i)
+            ListView_SetCheckState(ListOf(dlg), i, TRUE);
+        Click(dlg, "OK");
     });
     EXPECT_EQ(frm->lblAccessName.font().size, 5.0);
-    EXPECT_LT(NameFontHeight(), normal);
+    EXPECT_LT(height(), normal);
     Screenshot(hwnd, "access-names-5pt");
 }
 
