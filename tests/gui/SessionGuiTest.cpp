@@ -43,17 +43,11 @@ class SessionWindow : public MainWindow {
         MainWindow::SetUp();
         session = std::make_unique<session::MainSession>(*frm);
     }
-    void TearDown() override {
-        MainWindow::TearDown();
-        session.reset();
-    }
-    // Ctrl+key on the main window, as the keyboard gives it.
-    // Ctrl+key (and another key held with it) in the file name box.
+    // Ctrl+key (and another key held with it) in the file name box, as the keyboard gives it.
     void ctrlKey(char k, int alsoHeld = 0) {
-        BYTE state[256];
-        GetKeyboardState(state);
-        BYTE before[256];
-        std::copy(std::begin(state), std::end(state), before);
+        BYTE before[256], state[256];
+        GetKeyboardState(before);
+        std::copy(std::begin(before), std::end(before), state);
         state[VK_CONTROL] = 0x80;
         if (alsoHeld) state[alsoHeld] = 0x80;
         SetKeyboardState(state);
@@ -80,9 +74,8 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     press("cmdGetFileType");
     press("cmdGetDiskLength");
     pressDuringModal("cmdSetDiskAttributes", "IOCTL_DISK_SET_DISK_ATTRIBUTES", [](HWND dlg) {
-        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "DISK_ATTRIBUTE_READ_ONLY"), BM_CLICK, 0,
-                     0);
-        SendMessageA(FindWindowExA(dlg, nullptr, "Button", "Set"), BM_CLICK, 0, 0);
+        Click(dlg, "DISK_ATTRIBUTE_READ_ONLY");
+        Click(dlg, "Set");
     });
     press("cmdCloseHandle");
     EXPECT_EQ(file.size(), 34);
@@ -110,9 +103,6 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     const std::string copied = ClipboardText();
     EXPECT_EQ(copied, session->history.script("\r\n"));
     EXPECT_EQ(ClipboardText<wchar_t>(CF_UNICODETEXT), std::wstring(copied.begin(), copied.end()));
-    EXPECT_EQ(TextOf(GetDlgItem(window, session->window()->lblStatus.id())),
-              "Copied " + std::to_string(session->history.lines().size() + 1) +
-                  " lines to the clipboard");
     kit.pumpPending();
     Screenshot(window, "session");
     for (const char* line : {"press CreateFile\r\n", "answer Yes\r\n",
@@ -144,9 +134,6 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
         std::ifstream in(saved.path, std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), copied);
     }
-    EXPECT_EQ(
-        TextOf(GetDlgItem(window, session->window()->lblStatus.id())),
-        "Saved " + std::to_string(session->history.lines().size() + 1) + " lines to " + saved.path);
 
     // Escape hides it, as its close box does; the main window's system menu shows it again.
     SetForegroundWindow(window);
@@ -170,11 +157,6 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     EXPECT_EQ(replay.status, 0u) << replay.out;
     EXPECT_EQ(Comparable(replay.out), Comparable(copied)) << replay.out;
     EXPECT_EQ(file.size(), 34);
-
-    // Without the flag the runner stops before the first changing press, and calls nothing.
-    const RunnerRun guarded = RunRunner("\"" + script.path + "\"");
-    EXPECT_EQ(guarded.status, 2u) << guarded.out;
-    EXPECT_NE(guarded.out.find("press Write changes data"), std::string::npos) << guarded.out;
 }
 
 // A UTF-8 script names a file in the system's code page; the transcript is UTF-8 again.
