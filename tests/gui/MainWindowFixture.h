@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -33,9 +32,12 @@ inline std::string TextOf(HWND h) {
 
 // Saves the window as drawn on screen to HB_SCREENSHOT_DIR\<name>.bmp when that is set.
 void Screenshot(HWND window, const std::string& name);
-// The screen in a rectangle of screen coordinates, by rows from the top, as 0x00RRGGBB; nothing
-// when it cannot be read.
-std::vector<std::uint32_t> ScreenPixels(const RECT& onScreen);
+// The screen in a rectangle of screen coordinates as a 24-bit .bmp holds it: rows from the bottom,
+// each of blue, green, red per pixel and padded to 4 bytes; nothing when it cannot be read.
+std::string ScreenBits(const RECT& onScreen);
+inline LONG BmpStride(LONG width) {
+    return (width * 3 + 3) & ~3;
+}
 
 // A text in the font the control draws with: its width, and the font's line height.
 inline SIZE TextSize(HWND control, const std::string& text) {

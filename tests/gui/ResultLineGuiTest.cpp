@@ -10,22 +10,22 @@
 namespace guitest {
 namespace {
 
-// A rectangle of the form's client area as it is on screen, by rows.
+// A rectangle of the form's client area as it is on screen.
 struct Pixels {
     RECT at{};
-    std::vector<std::uint32_t> px;  // 0x00RRGGBB
+    std::string bits;  // as ScreenBits gives them
     COLORREF operator()(LONG x, LONG y) const {
-        const auto p =
-            px[static_cast<std::size_t>((y - at.top) * (at.right - at.left) + (x - at.left))];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+        const auto i = (at.bottom - 1 - y) * BmpStride(at.right - at.left) + (x - at.left) * 3;
+        const auto* p = reinterpret_cast<const BYTE*>(bits.data()) + i;
+        return RGB(p[2], p[1], p[0]);
     }
-    bool operator==(const Pixels& o) const { return EqualRect(&at, &o.at) && px == o.px; }
+    bool operator==(const Pixels& o) const { return EqualRect(&at, &o.at) && bits == o.bits; }
 };
 
 Pixels Capture(HWND form, RECT r) {
     Pixels p{r, {}};
     MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    p.px = ScreenPixels(r);
+    p.bits = ScreenBits(r);
     return p;
 }
 
@@ -39,6 +39,7 @@ RECT ClientRectOf(HWND form, HWND child) {
 class ResultLine : public MainWindow {
   protected:
     HWND label() { return item("lblResult"); }
+    int cuts = 0;  // steps that left a line cut at the window's edge
 
     // Everything sent and posted handled, and painted through to the screen.
     void settle() {
@@ -56,13 +57,11 @@ class ResultLine : public MainWindow {
         return out;
     }
 
-    // What the screen shows after one step, against where the label stood before it; an
-    // expected line "": any.
-    void checkLine(const std::string& expected, RECT before, const std::string& picture) {
+    // What the screen shows after one step, against where the label stood before it.
+    void checkLine(RECT before, const std::string& picture) {
         settle();
         Screenshot(hwnd, picture);
         const std::string shown = TextOf(label());
-        EXPECT_EQ(expected.empty() ? shown : expected, shown);
         const RECT now = ClientRectOf(hwnd, label());
         const SIZE extent = TextSize(label(), shown);
         EXPECT_EQ(now.bottom - now.top, extent.cy) << "not one text line high";
@@ -70,6 +69,7 @@ class ResultLine : public MainWindow {
         RECT client;
         GetClientRect(hwnd, &client);
         const bool cut = now.left + extent.cx > client.right;
+        cuts += cut;
         EXPECT_EQ(TipOf(hwnd, label()), cut ? shown : "") << (cut ? "a cut line" : "a whole line");
         const std::vector<RECT> others = siblings();
         for (const RECT& r : others)
@@ -108,38 +108,29 @@ class ResultLine : public MainWindow {
 
 TEST_F(ResultLine, StaysOneWholeLineWithNothingOfTheOldOneLeft) {
     TempFile file("hb-gui-result.txt", "the result line is one line");
-    const std::string missing = file.path + ".missing";
     const std::string longLine =
         "DeviceIoControl res=1 dwBytesRet=40 " + std::string(30, 'W') +
         " and more words until the line runs past the right edge of the window";
-    const struct {
-        const char* what;
-        std::function<void()> act;
-        std::string line;
-    } steps[] = {
-        {"open", [&] { open(file.path, "0x80000000"); }, "CreateFile success"},
-        {"close", [&] { press("cmdCloseHandle"); }, "CloseHandle res=1"},
-        {"failed-close", [&] { press("cmdCloseHandle"); }, "CloseHandle Err=6  (INVALID_HANDLE)"},
-        {"failed-open", [&] { open(missing, "0x80000000"); },
-         "CreateFile res=-1 Err=2  (FILE_NOT_FOUND)"},
-        // The handle is -1 since the failed open: the process's own pseudo handle closes.
-        {"short", [&] { press("cmdCloseHandle"); }, "CloseHandle res=1"},
-        {"free-space",  // the host's: a line that reaches the version label
-         [&] {
-             type("cboFileName", "C:\\");
-             press("cmdFreeSpaceEx");
-         },
-         ""},
-        {"long", [&] { frm->SetResult(longLine); }, longLine},
-        {"short-after-long", [&] { press("cmdCloseHandle"); },
-         "CloseHandle Err=6  (INVALID_HANDLE)"},
+    // Each step makes the line longer or shorter; what each press shows is the native tests'. The
+    // handle is -1 after the failed open: the process's own pseudo handle closes.
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"open", [&] { open(file.path, "0x80000000"); }},
+        {"close", [&] { press("cmdCloseHandle"); }},
+        {"failed-close", [&] { press("cmdCloseHandle"); }},
+        {"failed-open", [&] { open(file.path + ".missing", "0x80000000"); }},
+        {"short", [&] { press("cmdCloseHandle"); }},
+        {"free-space",
+         [&] { type("cboFileName", "C:\\"), press("cmdFreeSpaceEx"); }},  // the host's
+        {"long", [&] { frm->SetResult(longLine); }},
+        {"short-after-long", [&] { press("cmdCloseHandle"); }},
     };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.what);
+    for (const auto& [what, act] : steps) {
+        SCOPED_TRACE(what);
         const RECT before = ClientRectOf(hwnd, label());
-        s.act();
-        checkLine(s.line, before, std::string("result-line-") + s.what);
+        act();
+        checkLine(before, std::string("result-line-") + what);
     }
+    EXPECT_GE(cuts, 1) << "no line ran past the window's edge";
 }
 
 }  // namespace

@@ -2,23 +2,21 @@
 #include "MainWindowFixture.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 
 namespace guitest {
 
-std::vector<std::uint32_t> ScreenPixels(const RECT& r) {
+std::string ScreenBits(const RECT& r) {
     const LONG w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<std::uint32_t> px;
+    std::string px;
     if (w <= 0 || h <= 0) return px;
-    BITMAPINFO bi{{sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};  // top-down
+    BITMAPINFO bi{{sizeof bi.bmiHeader, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, dib);
     if (dib && BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) && GdiFlush())
-        px.assign(static_cast<const std::uint32_t*>(bits),
-                  static_cast<const std::uint32_t*>(bits) + w * h);
+        px.assign(static_cast<const char*>(bits), static_cast<std::size_t>(BmpStride(w) * h));
     SelectObject(mem, old);
     DeleteDC(mem);  // before the bitmap it holds
     DeleteObject(dib);
@@ -34,20 +32,16 @@ bool SaveWindowBitmap(HWND hwnd, const std::string& path) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT r;
     GetWindowRect(hwnd, &r);
-    const std::vector<std::uint32_t> px = ScreenPixels(r);
-    const LONG w = r.right - r.left, h = r.bottom - r.top;
-    const auto stride = static_cast<DWORD>((w * 3 + 3) & ~3), size = stride * static_cast<DWORD>(h);
+    const std::string px = ScreenBits(r);
+    const auto size = static_cast<DWORD>(px.size());
     const DWORD head = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     const BITMAPFILEHEADER fh{0x4D42, head + size, 0, 0, head};  // "BM"
-    const BITMAPINFOHEADER bi{sizeof bi, w, h, 1, 24, BI_RGB, size, 0, 0, 0, 0};
-    std::string rows(size, '\0');  // from the bottom, blue, green, red
-    for (LONG y = 0; y < h && !px.empty(); ++y)
-        for (LONG x = 0; x < w; ++x)
-            std::memcpy(&rows[(h - 1 - y) * stride + x * 3], &px[std::size_t(y * w + x)], 3);
+    const BITMAPINFOHEADER bi{
+        sizeof bi, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, size, 0, 0, 0, 0};
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(&fh), sizeof fh)
         .write(reinterpret_cast<const char*>(&bi), sizeof bi)
-        .write(rows.data(), size);
+        .write(px.data(), size);
     return !px.empty() && f.flush().good();
 }
 
