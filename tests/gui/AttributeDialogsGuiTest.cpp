@@ -26,12 +26,8 @@ TEST_F(AttributeDialogs, TheDiskDialogOpensThoughTheReadFailsAndEnterCancels) {
     pressDuringModal("cmdSetDiskAttributes", "IOCTL_DISK_SET_DISK_ATTRIBUTES", [&](HWND dlg) {
         Screenshot(dlg, "set-disk-attributes");
         // The focus order of the dialog, from the mask's offline box round to it again.
-        std::vector<int> order{FocusId()};
-        for (int i = 0; i < 9; ++i) {
-            key(VK_TAB);
-            order.push_back(FocusId());
-        }
-        std::vector<int> want;
+        std::vector<int> order{FocusId()}, want;
+        for (int i = 0; i < 9; ++i) key(VK_TAB), order.push_back(FocusId());
         for (int id = kChkAttrMask1; id <= kChkPersist; ++id) want.push_back(id);
         want.push_back(kChkAttrMask1);
         EXPECT_EQ(order, want);
@@ -60,26 +56,28 @@ TEST_F(AttributeDialogs, TheGptDialogSelectsOnTabOkOnEnterCancelOnEscape) {
         app::FrmSetGptAttribs dialog(kit);
         dialog.load();
         dialog.txtGptAttributes.setText("0x8000000000000001");
-        duringModal([&] { dialog.show(true); }, "IOCTL_VOLUME_SET_GPT_ATTRIBUTES", [&](HWND dlg) {
-            if (c.result) Screenshot(dlg, "set-gpt-attributes");
-            auto selection = [&](int id) {
-                DWORD from = 0, to = 0;
-                SendMessageA(GetDlgItem(dlg, id), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
-                             reinterpret_cast<LPARAM>(&to));
-                return std::vector<DWORD>{from, to};
-            };
-            EXPECT_EQ(FocusId(), kTxtGptAttributes);
-            key(VK_TAB);
-            key(VK_TAB);
-            EXPECT_EQ(FocusId(), kTxtRevertOnClose);
-            EXPECT_EQ(selection(kTxtRevertOnClose), (std::vector<DWORD>{0, 1}));
-            key(VK_TAB);
-            key(VK_TAB);
-            key(VK_TAB);  // past OK and Cancel, round to the word
-            EXPECT_EQ(FocusId(), kTxtGptAttributes);
-            EXPECT_EQ(selection(kTxtGptAttributes), (std::vector<DWORD>{0, 18}));
-            key(c.closeKey);
-        });
+        duringModal([&] { dialog.show(true); }, "IOCTL_VOLUME_SET_GPT_ATTRIBUTES",
+                    [&](HWND dlg) {
+                        if (c.result) Screenshot(dlg, "set-gpt-attributes");
+                        auto selection = [&](int id) {
+                            DWORD from = 0, to = 0;
+                            SendMessageA(GetDlgItem(dlg, id), EM_GETSEL,
+                                         reinterpret_cast<WPARAM>(&from),
+                                         reinterpret_cast<LPARAM>(&to));
+                            return std::vector<DWORD>{from, to};
+                        };
+                        EXPECT_EQ(FocusId(), kTxtGptAttributes);
+                        key(VK_TAB);
+                        key(VK_TAB);
+                        EXPECT_EQ(FocusId(), kTxtRevertOnClose);
+                        EXPECT_EQ(selection(kTxtRevertOnClose), (std::vector<DWORD>{0, 1}));
+                        key(VK_TAB);
+                        key(VK_TAB);
+                        key(VK_TAB);  // past OK and Cancel, round to the word
+                        EXPECT_EQ(FocusId(), kTxtGptAttributes);
+                        EXPECT_EQ(selection(kTxtGptAttributes), (std::vector<DWORD>{0, 18}));
+                        key(c.closeKey);
+                    });
         EXPECT_EQ(dialog.Result, c.result);
     }
 }

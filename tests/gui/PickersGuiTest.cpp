@@ -54,6 +54,7 @@ TEST_P(Pickers, OkAndEnterTakeTheMarksCancelEscapeAndTheCloseBoxKeepThem) {
         });
         EXPECT_EQ(text(p.box), s.value);
         EXPECT_EQ(text("lblAccessName"), s.name);
+        EXPECT_EQ(frm->lblAccessName.font().size, 8.25) << "short names fit as they are";
     }
 }
 
@@ -75,12 +76,7 @@ TEST_F(MainWindow, LongAccessNamesShrinkTheFontByRealMeasurement) {
                    sizeof lf, &lf);
         return lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
     };
-    type("txtAccess", "0x00000000");
-    pressDuringModal("cmdAccess", "dwDesiredAccess", [](HWND dlg) {
-        ListView_SetCheckState(ListOf(dlg), 17, TRUE);  // GENERIC_READ
-        Click(dlg, "OK");
-    });
-    EXPECT_EQ(frm->lblAccessName.font().size, 8.25);
+    ASSERT_EQ(frm->lblAccessName.font().size, 8.25);
     const int normal = height();
     // Every name: too long even at 5 pt, which is as small as it goes.
     pressDuringModal("cmdAccess", "dwDesiredAccess", [](HWND dlg) {
