@@ -1,5 +1,5 @@
-// A call that does not return: the real window against a named pipe this process serves, whose
-// client end the bench opens. A read with no data waits until the user cancels it.
+// A call that does not return: the real window, and hbrun.exe, against a named pipe this process
+// serves, whose client end the bench opens. A read with no data waits until it is cancelled.
 #include "MainWindowFixture.h"
 
 #include <functional>
@@ -164,18 +164,32 @@ TEST_F(BlockingCall, ACallThatEndsAtOnceHandlesNoMessageMeanwhile) {
     press("cmdCloseHandle");
 }
 
-// hbrun.exe gives up on a read that waits: cancelled after --timeout, the run goes on, exit 1.
-TEST_F(BlockingCall, TheRunnerCancelsACallAfterItsTimeout) {
+// hbrun.exe under Wine: a UTF-8 script names a file in the system's code page, the transcript is
+// UTF-8 again; a read that waits is cancelled after --timeout, and the run goes on to exit 1.
+TEST_F(BlockingCall, TheRunnerReadsAndWritesUtf8AndCancelsACallAfterItsTimeout) {
     ASSERT_NE(pipe.server, INVALID_HANDLE_VALUE);
-    TempFile script("hb-gui-timeout.txt", "FileName: " + pipe.name +
-                                              "\nAccess: 0xC0000000\npress CreateFile\n"
-                                              "press Read\npress CloseHandle\n");
-    const RunnerRun run = RunRunner("--timeout 1 " + script.path);
+    const std::string dir = std::filesystem::temp_directory_path().string();
+    const std::string ansiName = dir + "\\hb-\xFC\x80.txt";
+    DeleteFileA(ansiName.c_str());
+    const std::string utf8Name = dir + "\\hb-\xC3\xBC\xE2\x82\xAC.txt", bom = "\xEF\xBB\xBF";
+    std::string text = bom + "FileName: " + utf8Name + "\n";
+    text +=
+        "Creation: CREATE_NEW\npress CreateFile\nexpect CreateFile success\npress CloseHandle\n";
+    text += "FileName: " + pipe.name + "\nCreation: OPEN_EXISTING\nAccess: 0xC0000000\n";
+    text += "press CreateFile\npress Read\npress CloseHandle\n";
+    TempFile script("hb-gui-runner.txt", text);
+    const RunnerRun run = RunRunner("--allow-changes --timeout 1 \"" + script.path + "\"");
     EXPECT_EQ(run.status, 1u) << run.out;
-    for (const char* line :
-         {"press Read\nexpect ReadFile res=0 Err=995  (OPERATION_ABORTED)\n",
-          "# line 4: a call was still waiting after 1 s: cancelled\n", "expect CloseHandle res=1"})
+    for (const std::string& line :
+         {"FileName: " + utf8Name + "\n",
+          std::string("press Read\nexpect ReadFile res=0 Err=995  (OPERATION_ABORTED)\n"),
+          std::string("# line 10: a call was still waiting after 1 s: cancelled\n")})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
+    EXPECT_NE(run.out.find("expect CloseHandle res=1", run.out.find("press Read")),
+              std::string::npos)
+        << "the run did not go on";
+    EXPECT_NE(GetFileAttributesA(ansiName.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(ansiName.c_str());
 }
 
 }  // namespace

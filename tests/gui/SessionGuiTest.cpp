@@ -1,6 +1,6 @@
 // Record and replay in the real window: presses, a question and a dialog in the main window,
 // the session copied from the Session window through the clipboard, and the copy replayed by
-// hbrun.exe, which must show the same lines.
+// hbrun.exe, which must show the same lines. (hbrun.exe's own traits under Wine: BlockingCall.)
 // clang-format off
 #include "session/FrmSession.h"
 #include "MainWindowFixture.h"
@@ -157,22 +157,6 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     EXPECT_EQ(replay.status, 0u) << replay.out;
     EXPECT_EQ(Comparable(replay.out), Comparable(copied)) << replay.out;
     EXPECT_EQ(file.size(), 34);
-}
-
-// A UTF-8 script names a file in the system's code page; the transcript is UTF-8 again.
-TEST(RunnerUnderWine, ScriptsAndTranscriptsAreUtf8) {
-    const std::string dir = std::filesystem::temp_directory_path().string();
-    const std::string ansiName = dir + "\\hb-\xFC\x80.txt";
-    DeleteFileA(ansiName.c_str());
-    TempFile script("hb-gui-utf8.txt", "\xEF\xBB\xBF" "FileName: " + dir +
-                                           "\\hb-\xC3\xBC\xE2\x82\xAC.txt\nCreation: CREATE_NEW\n"
-                                           "press CreateFile\nexpect CreateFile success\n"
-                                           "press CloseHandle\n");
-    const RunnerRun run = RunRunner("--allow-changes \"" + script.path + "\"");
-    EXPECT_EQ(run.status, 0u) << run.out;
-    EXPECT_NE(run.out.find("\\hb-\xC3\xBC\xE2\x82\xAC.txt\n"), std::string::npos) << run.out;
-    EXPECT_NE(GetFileAttributesA(ansiName.c_str()), INVALID_FILE_ATTRIBUTES);
-    DeleteFileA(ansiName.c_str());
 }
 
 }  // namespace
