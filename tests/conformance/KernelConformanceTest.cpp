@@ -476,6 +476,22 @@ TEST_P(Conformance, DeviceControlRequests) {
         for (const Request& r : {online, offline, eject, load})
             run({{r.name, result(h, r), 0, err::ACCESS_DENIED}});
     }
+    // Without access the volume's medium and length are not read, nor its dirty bit, declared
+    // for any access; whether a medium is there and whether the volume is mounted need nothing.
+    // Wine knows neither dirty-bit request, nor the second check of the medium.
+    const Request verify{"check verify", L::IOCTL_STORAGE_CHECK_VERIFY, 4},
+        verify2{"check verify 2", L::IOCTL_STORAGE_CHECK_VERIFY2, 4},
+        length{"length", L::IOCTL_DISK_GET_LENGTH_INFO, 8},
+        capacity{"read capacity", L::IOCTL_STORAGE_READ_CAPACITY, 32},
+        dirty{"is dirty", L::FSCTL_IS_VOLUME_DIRTY, 4},
+        markDirty{"mark dirty", L::FSCTL_MARK_VOLUME_DIRTY, 0},
+        mounted{"is mounted", L::FSCTL_IS_VOLUME_MOUNTED, 0};
+    for (const Request& r : {verify, length, capacity})
+        run({{r.name, result(vol, r), 0, err::ACCESS_DENIED}});
+    for (const Request& r : {dirty, markDirty})
+        run({{r.name, result(vol, r), 0, onWine(err::ACCESS_DENIED, err::NOT_SUPPORTED)}});
+    run({{verify2.name, result(vol, verify2), onWine(1, 0), onWine(kAny, err::NOT_SUPPORTED)},
+         {mounted.name, result(vol, mounted), 1, kAny}});
     const Handle readVol = open("\\\\.\\C:", kRead, kRW),
                  readDisk = open("\\\\.\\PhysicalDrive0", kRead, kRW);
     if (readVol == kInvalidHandle && !sim && !isWine) GTEST_SKIP() << "needs an administrator";
@@ -484,6 +500,8 @@ TEST_P(Conformance, DeviceControlRequests) {
         for (const Request& r : {online, offline})
             run({{r.name, result(h, r), 0, err::ACCESS_DENIED}});
     }
+    run({{"is dirty, read access", result(readVol, dirty), onWine(1, 0),
+          onWine(kAny, err::NOT_SUPPORTED)}});
 }
 
 TEST_P(Conformance, PathQueries) {
