@@ -7,10 +7,12 @@
 
 #include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
+#include "tests/KernelScript.h"
 
 namespace {
 
 using namespace sys;
+using kernelscript::Text;
 
 TEST(Sim, FailNextFailsOnceAndChangesNothing) {
     SimMachine m;
@@ -70,6 +72,64 @@ TEST(Sim, LocksAndDecommitsStayInsideTheirBlock) {
     }
 }
 
+// --- Paths the conformance table cannot put to the system here -------------------------------
+// Other drives and media, quotas, and attribute words as set.
+
+TEST(SimPaths, VolumePathsOfNamesOnAnyDrive) {
+    SimMachine m;
+    m.addDrive('D', w::DRIVE_CDROM);
+    m.addRemovableDrive('A');  // the volume path needs no medium
+    const std::pair<const char*, const char*> rows[] = {
+        {"c:/windows/", "C:\\"},
+        {"windows\\a\\..\\b", "C:\\"},  // relative: the current drive
+        {"D:\\a\\b\\c\\", "D:\\"},
+        {"A:\\movie\\part1", "A:\\"},
+        {"\\\\?\\c:\\windows\\x", "\\\\?\\c:\\"},  // the prefix and the letter stay
+        {"\\\\.\\PhysicalDrive0", "#123"},
+    };
+    for (const auto& [name, volume] : rows) {
+        char path[64] = "?";
+        std::string got = m.GetVolumePathNameA(name, path, sizeof path) ? path : "#";
+        if (got == "#") got += std::to_string(m.GetLastError());
+        EXPECT_EQ(got, volume) << name;
+    }
+}
+
+TEST(SimPaths, MediaFileSystemsQuotasAndAttributes) {
+    SimMachine m;
+    m.addRemovableDrive('A');
+    m.addDrive('D', w::DRIVE_CDROM);
+    m.setVolumeSpace('C', 2000 * 4096, 1000 * 4096);
+    m.setCallerQuota('C', 100 * 4096);
+    DWORD sectors = 0, bytes = 0, free = 0, total = 0;
+    EXPECT_FALSE(m.GetDiskFreeSpaceA("A:\\", &sectors, &bytes, &free, &total));
+    EXPECT_EQ(m.GetLastError(), err::NOT_READY) << "no medium";
+    EXPECT_EQ(m.GetFileAttributesA("A:\\"), 0xFFFFFFFFu);
+    EXPECT_EQ(m.GetLastError(), err::NOT_READY);
+    ASSERT_TRUE(m.GetDiskFreeSpaceA("D:\\", &sectors, &bytes, &free, &total));
+    EXPECT_EQ(Text({sectors, bytes, free, total}), "1 2048 0 333000 ");
+    char label[16], fs[16];
+    DWORD serial = 0, length = 0, flags = 0;
+    ASSERT_TRUE(m.GetVolumeInformationA("D:\\", label, 16, &serial, &length, &flags, fs, 16));
+    EXPECT_EQ(Text({serial, flags}) + fs, "1140850688 524293 CDFS");
+    EXPECT_TRUE(
+        m.GetVolumeInformationA("\\\\?\\C:\\", label, 16, &serial, &length, &flags, fs, 16));
+    EXPECT_FALSE(
+        m.GetVolumeInformationA("C:\\nonexistent\\", label, 16, &serial, &length, &flags, fs, 16));
+    EXPECT_EQ(m.GetLastError(), err::FILE_NOT_FOUND);
+    // What a quota leaves is what the cluster form counts as free.
+    ASSERT_TRUE(m.GetDiskFreeSpaceA("C:\\windows", &sectors, &bytes, &free, &total));
+    EXPECT_EQ(Text({sectors, bytes, free, total}), "8 512 100 2000 ");
+    // NORMAL is kept only alone, and a file with no attribute has it.
+    m.addFile("C:\\f.bin");
+    m.addDirectory("C:\\hidden");
+    m.setAttributes("C:\\hidden", 0x2 | 0x80);
+    EXPECT_EQ(m.GetFileAttributesA("C:\\hidden"), 0x12u);
+    for (const auto& [set, got] : {std::pair{0xA0u, 0x20u}, {0u, 0x80u}}) {
+        m.setAttributes("C:\\f.bin", set);
+        EXPECT_EQ(m.GetFileAttributesA("C:\\f.bin"), got) << set;
+    }
+}
 
 // --- The volume, medium and disk state the request buttons change --------------------------
 // No real system volume shows it: Windows never locks or dismounts the system volume, a fixed
