@@ -12,7 +12,10 @@ TEST_F(MainWindow, WritingZerosAsksAndOnlyYesWrites) {
     open(file.path, "0xC0000000");
     type("txtCount", "16");
     // Escape first: the box stays, and Wine's No then returns IDCANCEL, which must not write.
-    struct Case { bool escapeFirst; int button; };
+    struct Case {
+        bool escapeFirst;
+        int button;
+    };
     for (const Case c : {Case{false, IDNO}, Case{true, IDNO}, Case{false, IDYES}}) {
         SCOPED_TRACE(std::to_string(c.escapeFirst) + " " + std::to_string(c.button));
         std::string question;
@@ -31,7 +34,6 @@ TEST_F(MainWindow, WritingZerosAsksAndOnlyYesWrites) {
                   c.button == IDNO ? "Err=---" : "WriteFile res=1 dwBytesWritten=16");
         EXPECT_EQ(file.size(), c.button == IDNO ? 0 : 16);
     }
-    EXPECT_EQ(text("lblFilePos"), "Pos: 0x10 (16)");
     press("cmdCloseHandle");
 }
 

@@ -169,6 +169,13 @@ class MainWindow : public ::testing::Test {
         EXPECT_NE(modalWindow, nullptr) << title << " never showed";
         EXPECT_TRUE(IsWindowEnabled(hwnd)) << "main window left disabled";
     }
+    // Everything sent and posted handled, and painted through to the screen.
+    void settle() {
+        for (int i = 0; i < 8; ++i, Sleep(15)) {
+            kit.pumpPending();
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        }
+    }
     // A key pressed on the window with the focus, handled before this returns.
     void key(WPARAM vk) {
         HWND f = GetFocus();

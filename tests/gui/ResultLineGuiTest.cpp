@@ -41,14 +41,6 @@ class ResultLine : public MainWindow {
     HWND label() { return item("lblResult"); }
     int cuts = 0;  // steps that left a line cut at the window's edge
 
-    // Everything sent and posted handled, and painted through to the screen.
-    void settle() {
-        for (int i = 0; i < 8; ++i, Sleep(15)) {
-            kit.pumpPending();
-            RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        }
-    }
-
     // Where the other shown controls lie over the form's own background.
     std::vector<RECT> siblings() {
         std::vector<RECT> out;

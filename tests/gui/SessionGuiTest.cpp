@@ -99,7 +99,7 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     OpenClipboard(nullptr);
     EmptyClipboard();
     CloseClipboard();
-    SendMessageA(GetDlgItem(window, session->window()->cmdCopy.id()), BM_CLICK, 0, 0);
+    Click(window, "&Copy");
     const std::string copied = ClipboardText();
     EXPECT_EQ(copied, session->history.script("\r\n"));
     EXPECT_EQ(ClipboardText<wchar_t>(CF_UNICODETEXT), std::wstring(copied.begin(), copied.end()));
@@ -114,10 +114,7 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     TempFile saved("hb-gui-saved.txt", "");
     DeleteFileA(saved.path.c_str());  // a new file: no question about replacing it
     duringModal(
-        [&] {
-            SendMessageA(GetDlgItem(window, session->window()->cmdSaveAs.id()), BM_CLICK, 0, 0);
-        },
-        "Save As",
+        [&] { Click(window, "Save &as..."); }, "Save As",
         [&](HWND dlg) {
             // The file name box: the edit inside the dialog's name combo box.
             HWND name = nullptr;
@@ -137,7 +134,7 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
 
     // Escape hides it, as its close box does; the main window's system menu shows it again.
     SetForegroundWindow(window);
-    SetFocus(GetDlgItem(window, session->window()->cmdCopy.id()));
+    SetFocus(FindWindowExA(window, nullptr, "Button", "&Copy"));
     key(VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(window));
     HMENU menu = GetSystemMenu(hwnd, FALSE);

@@ -66,7 +66,7 @@ TEST_F(MainWindow, EveryNumberBoxShowsItsWidestValueWholeWithTheCaretAtItsEnd) {
                 EXPECT_EQ(SendMessageA(box, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "scrolled";
             }
         }
-        for (int i = 0; i < 8; ++i, Sleep(15)) kit.pumpPending();  // painted through to the screen
+        settle();
         Screenshot(kit.window(w.form), w.picture);
         if (&w.form != frm.get()) w.form.hide();
     }
