@@ -58,6 +58,10 @@ TEST_F(BufRules, AFailedReadShowsNoBytesAndKeepsBuf) {
     EXPECT_EQ(Result(), "ReadFile res=0 Err=21  (NOT_READY)");
     EXPECT_EQ(frm.lblRWcount.text(), "BytesRead: 0x0 (0)");
     EXPECT_EQ(std::string(frm.Buf.begin(), frm.Buf.end() - 1), "xyz");
+    // A failed read that needs a larger Buf leaves it all zeros: no old byte is written later.
+    m.failNext("ReadFile", sys::err::NOT_READY);
+    Read("5");
+    EXPECT_EQ(frm.Buf, std::vector<std::uint8_t>(6, 0));
 }
 
 TEST_F(BufRules, WriteWithACountOfZeroOrBelowWritesNothing) {

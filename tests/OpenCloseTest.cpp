@@ -21,6 +21,11 @@ TEST_F(OpenClose, AFailedOpenShowsTheInvalidHandleInRed) {
     EXPECT_EQ(frm.lblFileSize.text(), "Size: ---");
     EXPECT_EQ(frm.lblFileSize.tooltip(), "");
     EXPECT_FALSE(frm.lblAbout.visible());
+    // The next open that succeeds takes the red away again.
+    m.addFile("C:\\there.txt", "x");
+    Params("C:\\there.txt", "0x80000000");
+    frm.cmdCreateFile.click();
+    EXPECT_EQ(frm.lblHandle.foreColor(), ui::kColorButtonText);
 }
 
 TEST_F(OpenClose, SuccessfulOpenShowsHandleSizeAndDisablesTheButton) {

@@ -87,6 +87,7 @@ TEST(SessionScript, AnUnreadableLineIsNamedByItsNumber) {
         {"press SetDiskAttributes\n  answer Yes\n", 2},
         {": value\n", 1},
         {"FileName: a\x01z\n", 1},
+        {"FileName: a\x1Fz\n", 1},  // the last control character
         {"Press CreateFile\n", 1},
     };
     for (const auto& [text, line] : rows) {

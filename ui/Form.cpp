@@ -26,6 +26,13 @@ Form::Form(Toolkit& toolkit, std::string name, std::string caption, int clientWi
         }
         ++row;
     }
+    // A name and index given twice would leave the second control out of every handler's reach.
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (controls_[i]->name() == controls_[j]->name() &&
+                controls_[i]->index() == controls_[j]->index())
+                throw std::logic_error("two controls " + controls_[i]->fullName() + " on " +
+                                       name_);
 }
 
 Form::~Form() {
