@@ -102,6 +102,7 @@ TEST(ValueOfText, ReadsHexAndDecimalLikeTheBoxesExpect) {
         {"0x1g", 1},
         {"2.5", 2.5},
         {"1e3", 1000},
+        {"1e -3", 0.001},  // blanks are skipped inside the exponent too
         {"1D2", 100},
         {"1e", 1},
         {"abc", 0},
