@@ -9,6 +9,7 @@
 
 #include "app/FrmMain.h"
 #include "session/FrmSession.h"
+#include "sys/CodePage.h"
 #include "session/History.h"
 #include "session/Names.h"
 #include "session/Runner.h"
@@ -464,11 +465,15 @@ TEST_F(SessionWindow, SaveAsWritesOnlyTheFileTheUserNames) {
     w.cmdSaveAs.click();
     EXPECT_EQ(w.lblStatus.text(), "Saved 3 lines to C:\\saved.txt");
     EXPECT_EQ(Content("C:\\saved.txt"), session->history.script("\r\n"));
-    // Saved again after more presses: the file is the whole session, not an addition.
+    // Saved again after more presses: the file is the whole session, not an addition, and
+    // UTF-8 where the window's text is not ASCII ("\xFC" is the window's u with diaeresis).
+    frm.cboFileName.setText("C:\\\xFC");
     frm.cmdFlush.click();
     tk.saveNames.push_back("C:\\saved.txt");
     w.cmdSaveAs.click();
-    EXPECT_EQ(Content("C:\\saved.txt"), session->history.script("\r\n"));
+    const std::string saved = Content("C:\\saved.txt");
+    EXPECT_EQ(saved, sys::Windows1252().ToUtf8(session->history.script("\r\n")));
+    EXPECT_NE(saved.find("FileName: C:\\\xC3\xBC\r\n"), std::string::npos) << saved;
 
     tk.saveNames.push_back("C:\\no such folder\\saved.txt");
     w.cmdSaveAs.click();
