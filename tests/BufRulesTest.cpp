@@ -1,5 +1,5 @@
 // Rules that a regression would break without any line looking wrong at first: how Buf grows,
-// what Write does with counts of 0 and below, which size the label falls back to, where the
+// what Write does with counts of 0 and below, which size the label falls back to, how the
 // program starts, and the toolkit's event rules that every dialog depends on.
 #include <gtest/gtest.h>
 
@@ -12,14 +12,7 @@
 
 namespace {
 
-class BufRules : public HandlerTest {
-  protected:
-    void MoveTo(const std::string& low) {
-        frm.txtPosHigh.setText("0");
-        frm.txtPosLow.setText(low);
-        frm.cmdSetFilePointer.click();
-    }
-};
+using BufRules = HandlerTest;
 
 TEST_F(BufRules, ASmallerReadKeepsBufAndALargerOneResizesIt) {
     std::string data(1000, 'a');
@@ -35,13 +28,13 @@ TEST_F(BufRules, ASmallerReadKeepsBufAndALargerOneResizesIt) {
 
     // A write of the old size asks nothing (no answer is scripted: a question would throw) and
     // writes Buf as the two reads left it.
-    MoveTo("0");
+    MoveTo("0", "0");
     Write("512");
     EXPECT_EQ(Result(), "WriteFile res=1 dwBytesWritten=512");
     EXPECT_EQ(m.fileContents("C:\\buf.bin").substr(0, 512),
               std::string(100, 'b') + std::string(412, 'a'));
 
-    MoveTo("900");
+    MoveTo("0", "900");
     Read("600");  // larger: Buf is sized anew, zero past the 100 bytes read
     ASSERT_EQ(frm.Buf.size(), 601u);
     EXPECT_EQ(std::vector<std::uint8_t>(frm.Buf.begin() + 100, frm.Buf.end()),
@@ -97,7 +90,7 @@ TEST_F(BufRules, ASizeFromTheGeometryWhenTheLengthAnswerIsNotEightBytes) {
     EXPECT_EQ(frm.lblFileSize.text(), "0x218711A00 (9.0 GB)");
 }
 
-TEST(StartUp, OnAnotherDriveTheWindowsDriveBecomesCurrent) {
+TEST(StartUp, NoSystemErrorBoxesAndOnAnotherDriveTheWindowsDriveBecomesCurrent) {
     ui::Headless tk;
     sys::SimMachine m;
     m.addRemovableDrive('E', true);
@@ -105,6 +98,8 @@ TEST(StartUp, OnAnotherDriveTheWindowsDriveBecomesCurrent) {
     ASSERT_EQ(m.currentDirectory(), "E:\\");
     app::FrmMain frm(tk, m, "");
     frm.load();
+    EXPECT_EQ(frm.caption(), "Handlebench - pid:312");
+    EXPECT_EQ(m.errorMode(), 0x8003u);  // no critical-error or open-file boxes
     EXPECT_EQ(m.currentDirectory(), "C:\\");
     // A relative name now means the Windows drive.
     m.addFile("C:\\rel.txt", "x");

@@ -27,13 +27,21 @@ class HandlerTest : public ::testing::Test {
         frm.txtFlagsAndAttibutes.setText(flags);
     }
 
-    // Opens sharing reading and writing, OPEN_EXISTING; the call log starts after it.
-    void Open(const std::string& name, const std::string& access = "0xC0000000") {
-        Params(name, access, 1 | 2);
+    // Opens sharing reading and writing, OPEN_EXISTING; the call log, pointer and paints start
+    // after it.
+    void Open(const std::string& name, const std::string& access = "0xC0000000",
+              const std::string& flags = "0x00000000") {
+        Params(name, access, 1 | 2, 3, flags);
         frm.cmdCreateFile.click();
         ASSERT_EQ(Result(), "CreateFile success") << name << "\n" << m.toString();
         m.clearCalls();
         tk.pointerHistory.clear();
+        tk.repaints.clear();
+    }
+    void MoveTo(const std::string& high, const std::string& low) {
+        frm.txtPosHigh.setText(high);
+        frm.txtPosLow.setText(low);
+        frm.cmdSetFilePointer.click();
     }
 
     // Read or Write with this text in the Count box.

@@ -24,18 +24,11 @@ bool BufHoldsMaxCount() {
 
 class LargeSizes : public HandlerTest {
   protected:
-    void Open(const std::string& name, const std::string& access) {
-        Params(name, access, 1 | 2);
-        frm.cmdCreateFile.click();
-        ASSERT_EQ(Result(), "CreateFile success") << name << "\n" << m.toString();
-        m.clearCalls();
-        tk.pointerHistory.clear();
-    }
     void Click(ui::Control& button, const std::string& count) {
         frm.txtCount.setText(count);
         button.click();
     }
-    void MoveTo(std::uint64_t position) {
+    void Seek(std::uint64_t position) {
         frm.txtPosHigh.setText(io::HexNoPad(static_cast<std::uint32_t>(position >> 32)));
         frm.txtPosLow.setText(io::HexNoPad(static_cast<std::uint32_t>(position)));
         frm.cmdSetFilePointer.click();
@@ -125,7 +118,7 @@ TEST_F(LargeSizes, FileBytesBeyondFourGiBAreNotTheBytesFourGiBLower) {
     m.setFileSize("C:\\5g.bin", 0x140000000ULL);
     Open("C:\\5g.bin", "0xC0000000");
     frm.Buf = {'x', 'y', 'z', 0};
-    MoveTo(0x100000010ULL);
+    Seek(0x100000010ULL);
     Click(frm.cmdWrite, "3");
     EXPECT_EQ(Result(), "WriteFile res=1 dwBytesWritten=3");
     EXPECT_EQ(frm.lblFilePos.text(), "Pos: 0x100000013 (4294967315)");
@@ -133,7 +126,7 @@ TEST_F(LargeSizes, FileBytesBeyondFourGiBAreNotTheBytesFourGiBLower) {
     const std::pair<std::uint64_t, const char*> rows[] = {
         {0x10, "000000  ..."}, {0x100000010ULL, "78797A  xyz"}, {0x13FFFFFFDULL, "000000  ..."}};
     for (const auto& [at, line] : rows) {
-        MoveTo(at);
+        Seek(at);
         Click(frm.cmdRead, "3");
         EXPECT_EQ(Result(), "ReadFile res=1 dwBytesRead=3") << at;
         EXPECT_EQ(frm.lstHexView.itemText(0), line) << at;
@@ -163,7 +156,7 @@ TEST_F(LargeSizes, DiskAndVolumeSectorsBeyondFourGiB) {
     for (const auto& [name, at, mark] : rows) {
         SCOPED_TRACE(std::string(name) + " at " + std::to_string(at));
         Open(name, "0x80000000");
-        MoveTo(at);
+        Seek(at);
         Click(frm.cmdRead, "512");
         EXPECT_EQ(Result(), "ReadFile res=1 dwBytesRead=512");
         ASSERT_EQ(frm.Buf.size(), 513u);

@@ -12,32 +12,6 @@ namespace {
 
 using MainWindow = HandlerTest;
 
-// What loading does beyond the table's design-time texts.
-TEST_F(MainWindow, StartsAsLoadLeavesIt) {
-    EXPECT_EQ(frm.caption(), "Handlebench - pid:312");
-    EXPECT_EQ(frm.lblHandle.text(), "0x0");
-    EXPECT_EQ(frm.cboCreation.text(), "OPEN_EXISTING");
-    EXPECT_EQ(frm.lstHexView.count(), 0u);
-    EXPECT_EQ(frm.cboFileName.text(), "A:\\Test.txt");
-    EXPECT_EQ(frm.cboFileName.items().size(), 14u);
-    EXPECT_FALSE(frm.lblTestTextWidht.visible());
-    EXPECT_EQ(m.errorMode(), 0x8003u);
-    EXPECT_EQ(m.currentDirectory().substr(0, 2), "C:");
-    const std::vector<std::string> chores = {"setIcons(frmMain,APPICON)",
-                                             "addExStyle(frmMain,0x40000)",
-                                             "setComboMinVisible(cboFileName,150)"};
-    for (const std::string& chore : chores)
-        EXPECT_NE(std::find(tk.chores.begin(), tk.chores.end(), chore), tk.chores.end()) << chore;
-}
-
-TEST(MainWindowStart, CommandLineBecomesTheFileName) {
-    ui::Headless tk;
-    sys::SimMachine m;
-    app::FrmMain frm(tk, m, "\\\\.\\PhysicalDrive0");
-    frm.load();
-    EXPECT_EQ(frm.cboFileName.text(), "\\\\.\\PhysicalDrive0");
-}
-
 TEST(MainWindowStart, ResultFontFollowsTheCodePage) {
     for (auto [acp, charset] :
          {std::pair{1251u, 204}, {874u, 222}, {1361u, 130}, {20936u, 134}, {936u, 0}, {1252u, 0}}) {
