@@ -247,66 +247,6 @@ TEST_F(Runner, DryRunListsTheCallsAndMakesNone) {
     EXPECT_EQ(o.out.find("expect"), std::string::npos);
 }
 
-TEST_F(Runner, EveryDialogOutcomeIsTheWindows) {
-    struct Row {
-        const char* steps;
-        const char* lastLine;
-    };
-    const Row rows[] = {
-        {"press Write\nanswer Yes\n", "expect WriteFile res=1 dwBytesWritten=512"},
-        {"press Write\nanswer No\n", "expect Err=---"},
-        {"press SetDiskAttributes\n  Attributes / DISK_ATTRIBUTE_OFFLINE: checked\n"
-         "  Attributes Mask / DISK_ATTRIBUTE_OFFLINE: checked\n  press Set\n"
-         "press GetDiskAttributes\n",
-         "expect GetDiskAttributes res=1 dwBytesRet=16  Attr=0x1"},
-        {"press SetDiskAttributes\n  Attributes / DISK_ATTRIBUTE_OFFLINE: checked\n"
-         "  Attributes Mask / DISK_ATTRIBUTE_OFFLINE: checked\n  press Cancel\n"
-         "press GetDiskAttributes\n",
-         "expect GetDiskAttributes res=1 dwBytesRet=16  Attr=0x0"},
-        {"press Access / ...\n  GENERIC_WRITE: unchecked\n  press OK\npress CloseHandle\n"
-         "press CreateFile\npress Write\nanswer Yes\n",
-         "expect WriteFile Err=5  (ACCESS_DENIED)"},
-        {"press Access / ...\n  GENERIC_WRITE: unchecked\n  press Cancel\npress CloseHandle\n"
-         "press CreateFile\npress Write\nanswer Yes\n",
-         "expect WriteFile res=1 dwBytesWritten=512"},
-        {"press FlagsAndAttributes / ...\n  FILE_FLAG_DELETE_ON_CLOSE: checked\n  press Cancel\n"
-         "press CloseHandle\npress CreateFile\n",
-         "expect CreateFile success"},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.steps);
-        sys::SimMachine fresh;
-        std::ostringstream out;
-        const std::string script = std::string(
-                                       "FileName: \\\\.\\PhysicalDrive0\nAccess: 0xC0000000\n"
-                                       "FILE_SHARE_READ: checked\nFILE_SHARE_WRITE: checked\n"
-                                       "press CreateFile\n") +
-                                   r.steps;
-        const int status = session::RunScript(script, fresh, {.allowChanges = true}, out);
-        EXPECT_EQ(status, 0) << out.str();
-        const std::string text = out.str();
-        const std::size_t at = text.rfind("\nexpect");
-        ASSERT_NE(at, std::string::npos) << text;
-        EXPECT_EQ(text.substr(at + 1, text.find('\n', at + 1) - at - 1), r.lastLine) << text;
-    }
-    // GPT: the word set through the dialog, or left as it was.
-    for (const auto& [button, attr] :
-         {std::pair{"OK", "0x4000000000000000"}, std::pair{"Cancel", "0x0000000000000000"}}) {
-        sys::SimMachine fresh;
-        std::ostringstream out;
-        const int status =
-            session::RunScript(std::string(kOpenVolume) +
-                                   "press Vol Set GPT Attr\n  GptAttributes: 4000000000000000\n"
-                                   "  press " +
-                                   button +
-                                   "\npress Vol Get GPT Attr\n"
-                                   "expect res=1  attr=" +
-                                   attr + "\n",
-                               fresh, {.allowChanges = true}, out);
-        EXPECT_EQ(status, 0) << out.str();
-    }
-}
-
 // Whether a dialog opens is the system's to say (the GPT dialog needs its read to succeed): the
 // script is run, and the difference makes it fail.
 TEST_F(Runner, ADialogWithoutLinesIsClosedAndOneThatDidNotOpenFails) {
@@ -387,7 +327,7 @@ TEST_P(RunnerTranscript, ScriptGivesItsTranscript) {
 
 // A folder that could not be read would leave the suite above with no test at all.
 TEST(RunnerTranscripts, TheScriptsAreFound) {
-    EXPECT_GE(ScriptNames().size(), 10u);
+    EXPECT_FALSE(ScriptNames().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, RunnerTranscript, ::testing::ValuesIn(ScriptNames()),
