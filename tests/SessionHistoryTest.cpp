@@ -15,6 +15,7 @@
 #include "session/Runner.h"
 #include "session/Script.h"
 #include "sys/SimMachine.h"
+#include "tests/HandlerFixture.h"
 #include "ui/Headless.h"
 
 namespace {
@@ -267,11 +268,10 @@ TEST(History, AValueNoLineCanHoldStopsTheReplayBeforeAnyCall) {
     EXPECT_TRUE(fresh.calls().empty());
 }
 
-TEST(History, AFullHistoryNeverCutsAPressAndThePressesGoOn) {
-    ui::Headless tk;
-    sys::SimMachine m;
-    app::FrmMain frm(tk, m, "");
-    frm.load();
+// A window with no history of its own.
+using BareWindow = HandlerTest;
+
+TEST_F(BareWindow, AFullHistoryNeverCutsAPressAndThePressesGoOn) {
     // Room for a few presses beyond one press's worth of lines.
     History h(frm, session::Targets(frm).size() + 64 + 12);
     frm.cboFileName.setText("\\\\.\\PhysicalDrive0");
@@ -292,11 +292,7 @@ TEST(History, AFullHistoryNeverCutsAPressAndThePressesGoOn) {
     EXPECT_NE(frm.lblResult.text(), "");
 }
 
-TEST(History, GoneItLeavesTheButtonsAndTheToolkitAsTheyWere) {
-    ui::Headless tk;
-    sys::SimMachine m;
-    app::FrmMain frm(tk, m, "");
-    frm.load();
+TEST_F(BareWindow, AHistoryGoneLeavesTheButtonsAndTheToolkitAsTheyWere) {
     {
         History h(frm);
         EXPECT_NE(tk.observer, nullptr);
@@ -377,32 +373,15 @@ TEST(History, RandomSessionsReplayToTheSameLines) {
 
 // --- The Session window -------------------------------------------------------------------------
 
-class SessionWindow : public ::testing::Test {
+class SessionWindow : public HandlerTest {
   protected:
-    SessionWindow() : frm(tk, m, "") {
-        frm.load();
-        session = std::make_unique<session::MainSession>(frm);
-    }
+    SessionWindow() : session(std::make_unique<session::MainSession>(frm)) {}
     session::FrmSession& Window() {
         EXPECT_TRUE(tk.ctrlKey(frm, 'H'));
         session::FrmSession* w = session->window();
         EXPECT_TRUE(w && w->shown());
         return *w;
     }
-    // A file's bytes on the simulated machine.
-    std::string Content(const std::string& name) {
-        const sys::Handle h = m.CreateFileA(name, sys::w::GENERIC_READ, 0, 3, 0);
-        if (h == sys::kInvalidHandle) return "(no file)";
-        std::string text(4096, '\0');
-        sys::DWORD got = 0;
-        m.ReadFile(h, text.data(), static_cast<sys::DWORD>(text.size()), &got);
-        m.CloseHandle(h);
-        text.resize(got);
-        return text;
-    }
-    ui::Headless tk;
-    sys::SimMachine m;
-    app::FrmMain frm;
     std::unique_ptr<session::MainSession> session;
 };
 
@@ -464,14 +443,14 @@ TEST_F(SessionWindow, SaveAsWritesOnlyTheFileTheUserNames) {
     tk.saveNames.push_back("C:\\saved.txt");
     w.cmdSaveAs.click();
     EXPECT_EQ(w.lblStatus.text(), "Saved 3 lines to C:\\saved.txt");
-    EXPECT_EQ(Content("C:\\saved.txt"), session->history.script("\r\n"));
+    EXPECT_EQ(m.fileContents("C:\\saved.txt"), session->history.script("\r\n"));
     // Saved again after more presses: the file is the whole session, not an addition, and
     // UTF-8 where the window's text is not ASCII ("\xFC" is the window's u with diaeresis).
     frm.cboFileName.setText("C:\\\xFC");
     frm.cmdFlush.click();
     tk.saveNames.push_back("C:\\saved.txt");
     w.cmdSaveAs.click();
-    const std::string saved = Content("C:\\saved.txt");
+    const std::string saved = m.fileContents("C:\\saved.txt");
     EXPECT_EQ(saved, sys::Windows1252().ToUtf8(session->history.script("\r\n")));
     EXPECT_NE(saved.find("FileName: C:\\\xC3\xBC\r\n"), std::string::npos) << saved;
 
