@@ -62,48 +62,6 @@ TEST(WaitingKernel, CallsThatReachAFileOrDeviceRunOnTheWaiterAndTheirLastErrorCo
     EXPECT_EQ(inner.toString(), direct.toString());
 }
 
-TEST(SimulatedMachine, KeepsTheLastErrorPerThread) {
-    SimMachine m;
-    m.SetLastError(5);
-    DWORD seen = 99, left = 99;
-    std::thread([&] {
-        seen = m.GetLastError();
-        m.CloseHandle(0);  // fails with INVALID_HANDLE on this thread
-        left = m.GetLastError();
-    }).join();
-    EXPECT_EQ(seen, 0u) << "a new thread starts without an error";
-    EXPECT_EQ(left, err::INVALID_HANDLE);
-    EXPECT_EQ(m.GetLastError(), 5u);
-}
-
-TEST(SimulatedMachine, ABlockedCallGoesOnWhenReleasedAndFailsUnchangedWhenCancelled) {
-    for (const bool cancel : {false, true}) {
-        SCOPED_TRACE(cancel ? "cancelled" : "released");
-        SimMachine m;
-        m.addFile("C:\\f.txt", "old");
-        const Handle h = m.CreateFileA("C:\\f.txt", w::GENERIC_WRITE, 0, w::OPEN_EXISTING, 0);
-        EXPECT_FALSE(m.cancelBlocked()) << "nothing blocks yet";
-        m.blockNext("WriteFile");
-        BOOL ok = 7;
-        DWORD written = 9, error = 0;
-        std::thread worker([&] {
-            ok = m.WriteFile(h, "new", 3, &written);
-            error = m.GetLastError();
-        });
-        ASSERT_TRUE(m.waitUntilBlocked());
-        EXPECT_EQ(ok, 7) << "returned before it was let go";
-        EXPECT_TRUE(cancel ? m.cancelBlocked() : m.releaseBlocked());
-        worker.join();
-        EXPECT_FALSE(m.cancelBlocked()) << "nothing blocks any more";
-        EXPECT_EQ(ok, cancel ? 0 : 1);
-        EXPECT_EQ(written, cancel ? 0u : 3u);  // the count is zeroed first, as Windows does
-        EXPECT_EQ(error, cancel ? err::OPERATION_ABORTED : err::SUCCESS);
-        EXPECT_EQ(m.fileContents("C:\\f.txt"), cancel ? "old" : "new");
-        // Only the next call blocks.
-        EXPECT_EQ(m.WriteFile(h, "!", 1, &written), 1);
-    }
-}
-
 // The main window wired as the program wires it, headless, against the simulated machine.
 class CallThatBlocks : public ::testing::Test {
   protected:

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <stdexcept>
+#include <thread>
 
 #include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
@@ -69,6 +70,34 @@ TEST(Sim, LocksAndDecommitsStayInsideTheirBlock) {
         EXPECT_EQ(m.VirtualLock(p + 4096, size), 0) << size;
         EXPECT_EQ(m.GetLastError(), err::INVALID_ADDRESS) << size;
         EXPECT_EQ(m.VirtualFree(p + 4096, size, w::MEM_DECOMMIT), 0) << size;
+    }
+}
+
+TEST(Sim, ABlockedCallGoesOnWhenReleasedAndFailsUnchangedWhenCancelled) {
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "released");
+        SimMachine m;
+        m.addFile("C:\\f.txt", "old");
+        const Handle h = m.CreateFileA("C:\\f.txt", w::GENERIC_WRITE, 0, w::OPEN_EXISTING, 0);
+        EXPECT_FALSE(m.cancelBlocked()) << "nothing blocks yet";
+        m.blockNext("WriteFile");
+        BOOL ok = 7;
+        DWORD written = 9, error = 0;
+        std::thread worker([&] {
+            ok = m.WriteFile(h, "new", 3, &written);
+            error = m.GetLastError();
+        });
+        ASSERT_TRUE(m.waitUntilBlocked());
+        EXPECT_EQ(ok, 7) << "returned before it was let go";
+        EXPECT_TRUE(cancel ? m.cancelBlocked() : m.releaseBlocked());
+        worker.join();
+        EXPECT_FALSE(m.cancelBlocked()) << "nothing blocks any more";
+        EXPECT_EQ(ok, cancel ? 0 : 1);
+        EXPECT_EQ(written, cancel ? 0u : 3u);  // the count is zeroed first, as Windows does
+        EXPECT_EQ(error, cancel ? err::OPERATION_ABORTED : err::SUCCESS);
+        EXPECT_EQ(m.fileContents("C:\\f.txt"), cancel ? "old" : "new");
+        // Only the next call blocks.
+        EXPECT_EQ(m.WriteFile(h, "!", 1, &written), 1);
     }
 }
 
