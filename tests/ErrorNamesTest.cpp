@@ -9,17 +9,12 @@ struct Row {
     const char* suffix;
 };
 
-// The telling rows, and the codes just beside the named ranges.
+// The codes just beside the named ranges and their ends; the common names are in every
+// handler test's lines.
 TEST(ErrorSuffix, NamesCodesAndFallsBackToSignedDecimal) {
     const Row rows[] = {
         {0, "0  (0)"},
-        {1, "1  (INVALID_FUNCTION)"},
-        {2, "2  (FILE_NOT_FOUND)"},
-        {5, "5  (ACCESS_DENIED)"},
-        {21, "21  (NOT_READY)"},
-        {32, "32  (SHARING_VIOLATION)"},
         {35, "35  (35)"},
-        {87, "87  (INVALID_PARAMETER)"},
         {194, "194  (ITERATED_DATA_EXCEEDS_64k)"},
         {225, "225  (225)"},
         {258, "258  (WAIT_TIMEOUT)"},
