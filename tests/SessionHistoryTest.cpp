@@ -89,16 +89,6 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
         std::vector<std::string> mustHave;  // lines of the session, in order
     };
     const Row rows[] = {
-        {"queries on a volume",
-         [](app::FrmMain& f, ui::Headless&) {
-             f.cmdRead.click();  // no handle yet: a press all the same
-             f.ctl("cmdIsMounted").click();
-             f.ctl("cmdGetDiskLength").click();
-             f.ctl("cmdGetDriveType").click();
-             f.cmdCloseHandle.click();
-         },
-         {"press IsMounted", "expect IsMounted res=1 dwBytesRet=0", "press GetDiskLength",
-          "press GetDriveType", "press CloseHandle", "expect CloseHandle res=1"}},
         {"a file written, read and deleted, both answers to the question",
          [](app::FrmMain& f, ui::Headless& tk) {
              f.cmdCloseHandle.click();
