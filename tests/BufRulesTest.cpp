@@ -50,6 +50,7 @@ TEST_F(BufRules, AFailedReadShowsNoBytesAndKeepsBuf) {
     Read("3");
     EXPECT_EQ(Result(), "ReadFile res=0 Err=21  (NOT_READY)");
     EXPECT_EQ(frm.lblRWcount.text(), "BytesRead: 0x0 (0)");
+    EXPECT_EQ(frm.lstHexView.count(), 0u);
     EXPECT_EQ(std::string(frm.Buf.begin(), frm.Buf.end() - 1), "xyz");
     // A failed read that needs a larger Buf leaves it all zeros: no old byte is written later.
     m.failNext("ReadFile", sys::err::NOT_READY);

@@ -496,9 +496,10 @@ TEST_P(Conformance, DeviceControlRequests) {
     const Handle readVol = open("\\\\.\\C:", kRead, kRW),
                  readDisk = open("\\\\.\\PhysicalDrive0", kRead, kRW);
     if (readVol == kInvalidHandle && !sim && !isWine) GTEST_SKIP() << "needs an administrator";
+    const Request setAttributes{"set disk attributes", L::IOCTL_DISK_SET_DISK_ATTRIBUTES, 0};
     for (Handle h : {readVol, readDisk}) {
         SCOPED_TRACE(h == readVol ? "volume, read access" : "disk, read access");
-        for (const Request& r : {online, offline})
+        for (const Request& r : {online, offline, setAttributes})
             run({{r.name, result(h, r), 0, err::ACCESS_DENIED}});
     }
     run({{"is dirty, read access", result(readVol, dirty), onWine(1, 0),
