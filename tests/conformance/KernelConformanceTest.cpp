@@ -443,6 +443,9 @@ TEST_P(Conformance, DeviceControlRequests) {
         run({
             {"volume: device number", field(vol, number, N::DeviceNumber), 0, kAny},
             {"volume: partition number", field(vol, number, N::PartitionNumber), 1, kAny},
+            // The partition starts 1 MiB into the disk and runs to its end; Wine has no extent.
+            {"volume: extent start", field(vol, extents, L::Inside<X::Extents>(L::DISK_EXTENT::StartingOffset)), onWine(1 << 20, 0), kAny},
+            {"volume: extent length", field(vol, extents, L::Inside<X::Extents>(L::DISK_EXTENT::ExtentLength)), onWine(82251751424ll, 0ll), kAny},
         });
     const std::int64_t volumeDisk = field(vol, number, N::DeviceNumber)();
     run({
@@ -504,6 +507,11 @@ TEST_P(Conformance, DeviceControlRequests) {
     }
     run({{"is dirty, read access", result(readVol, dirty), onWine(1, 0),
           onWine(kAny, err::NOT_SUPPORTED)}});
+    using C = L::STORAGE_READ_CAPACITY;
+    if (modelDisk)  // Wine does not answer it
+        for (Handle h : {readVol, readDisk})
+            run({{"read capacity: block length", field(h, capacity, C::BlockLength), onWine(512, 0), kAny},
+                 {"read capacity: blocks", field(h, capacity, C::NumberOfBlocks), onWine(160650000, 0), kAny}});
 }
 
 TEST_P(Conformance, PathQueryAnswers) {
