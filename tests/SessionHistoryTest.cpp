@@ -163,7 +163,7 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
          {"press Vol Set GPT Attr", "  GptAttributes: 0x8000000000000001", "  RevertOnClose: 1",
           "  press OK", "  GptAttributes: 0xZZ", "  press OK",
           "expect res=1  attr=0x8000000000000001"}},
-        {"the pickers' values, and a cancelled picker",
+        {"a picker's value, as its box shows it",
          [](app::FrmMain& f, ui::Headless& tk) {
              f.cmdCloseHandle.click();
              Modal(tk, [](ui::Form& d) {
@@ -171,11 +171,6 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
                  Click(d, "OK");
              });
              f.cmdAccess.click();
-             Modal(tk, [](ui::Form& d) {
-                 Set(d, "FILE_FLAG_NO_BUFFERING", "checked");
-                 Click(d, "Cancel");
-             });
-             f.cmdFlagsAndAttributesList.click();
              f.cmdCreateFile.click();
              tk.msgBoxAnswers.push_back(ui::kIdYes);
              f.cmdWrite.click();
@@ -189,7 +184,7 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
         b.OpenVolume();
         r.act(b.frm, b.tk);
         EXPECT_TRUE(b.tk.modalScripts.empty() && b.tk.msgBoxAnswers.empty());
-        // In order; the cancelled picker's flag is nowhere.
+        // In order (a cancelled picker leaving nothing is the next test's).
         const auto& got = b.history.lines();
         auto at = got.begin();
         for (const std::string& line : r.mustHave) {
@@ -197,9 +192,6 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
             ASSERT_NE(at, got.end()) << "no '" << line << "' (in order) in\n"
                                      << b.history.script("\n");
         }
-        EXPECT_EQ(std::count_if(got.begin(), got.end(),
-                                [](const std::string& l) { return l.find("FLAG") != l.npos; }),
-                  0);
         ExpectReplayGivesTheSameLines(b.history);
     }
 }
