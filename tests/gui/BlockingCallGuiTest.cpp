@@ -97,25 +97,28 @@ class BlockingCall : public MainWindow {
     std::string picture_;
 };
 
+// What the window showed a while into a blocked read, seen from a thread timer; then Escape.
+HWND watchedWindow, watchedLine;
+std::string titleEarly, titleLate, lineLate;
+void CALLBACK LookThenEscape(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    titleLate = TextOf(watchedWindow);
+    lineLate = TextOf(watchedLine);
+    Screenshot(watchedWindow, "blocked-read-title");
+    PostMessageA(watchedWindow, WM_KEYDOWN, VK_ESCAPE, 1);
+}
+
 // After a second of waiting the title says a call waits and how to stop it; Escape stops it, and
 // the handle is as it was.
 TEST_F(BlockingCall, EscapeCancelsAReadThatWaitsAndTheTitleSaysHowMeanwhile) {
     openPipe();
     const std::string handle = text("lblHandle"), caption = TextOf(hwnd);
     type("txtCount", "16");
-    static HWND window, resultLine;
-    static std::string titleEarly, titleLate, lineLate;
-    window = hwnd, resultLine = item("lblResult");
+    watchedWindow = hwnd, watchedLine = item("lblResult");
     readWhileBlocked(
         [] {
-            titleEarly = TextOf(window);
-            SetTimer(nullptr, 0, 1300, [](HWND, UINT, UINT_PTR id, DWORD) {
-                KillTimer(nullptr, id);
-                titleLate = TextOf(window);
-                lineLate = TextOf(resultLine);
-                Screenshot(window, "blocked-read-title");
-                PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1);
-            });
+            titleEarly = TextOf(watchedWindow);
+            SetTimer(nullptr, 0, 1300, LookThenEscape);
         },
         "blocked-read");
     EXPECT_EQ(titleEarly, caption);
