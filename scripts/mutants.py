@@ -256,6 +256,37 @@ def object_hashes():
     return hashes
 
 
+def failing_tests(suites):
+    """Every test of every suite that fails (or the suite's name where it times out or dies)."""
+    failed, report = [], BLD / 'matrix.json'
+    for seconds, cmd in suites:
+        report.unlink(missing_ok=True)
+        full = [c for c in cmd if c != '--gtest_fail_fast'] + [f'--gtest_output=json:{report}']
+        rc, _ = run(full, timeout=max(10.0, 10 * seconds), quiet=True)
+        if rc == 0:
+            continue
+        try:
+            suites_json = json.loads(report.read_text())['testsuites']
+        except (OSError, ValueError, KeyError):
+            failed.append(f'{Path(cmd[0]).name} (timed out or died)')
+            continue
+        failed += [f"{s['name']}.{t['name']}" for s in suites_json for t in s['testsuite']
+                   if t.get('failures')]
+    return failed
+
+
+def only_killers(matrix):
+    """Per test, the mutants it alone kills: a test with none adds no power on this sample."""
+    alone = {}
+    for row in matrix:
+        if len(row['killers']) == 1:
+            alone.setdefault(row['killers'][0], []).append(row['mutant'])
+    lines = ['\nthe only test to kill a mutant:']
+    for test, mutants in sorted(alone.items()):
+        lines += [f'  {test}: {len(mutants)}'] + [f'    {m}' for m in mutants]
+    return lines
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split('\n')[0])
     ap.add_argument('--seed', type=int, default=1)
@@ -266,6 +297,8 @@ def main():
     ap.add_argument('--sample-out', help='write the sample as JSON')
     ap.add_argument('--sample-in', help='apply the mutants of a saved sample')
     ap.add_argument('--jobs', type=int, default=1)
+    ap.add_argument('--matrix', help='run every test on each mutant and write which tests kill it'
+                    ' (JSON), to see which tests are the only ones to catch a fault')
     args = ap.parse_args()
     os.nice(10)  # a shared machine: others build here too
 
@@ -316,7 +349,7 @@ def main():
     say(f"baseline: ready in {time.monotonic() - t0:.0f}s; suites " +
         ', '.join(f'{Path(c[0]).name} {s:.1f}s' for s, c in suites))
 
-    results, t1 = [], time.monotonic()
+    results, matrix, t1 = [], [], time.monotonic()
     for k, m in enumerate(sample, 1):
         path = SRC / m['file']
         original = path.read_bytes()
@@ -331,6 +364,10 @@ def main():
             elif m['file'] in objects and hashlib.sha256(
                     objects[m['file']][0].read_bytes()).hexdigest() == objects[m['file']][1]:
                 verdict = 'equivalent?'
+            elif args.matrix:
+                killers = failing_tests(suites)
+                verdict = 'killed' if killers else 'SURVIVED'
+                matrix.append(dict(mutant=describe(m), killers=killers))
             else:
                 verdict = 'SURVIVED'
                 for seconds, cmd in suites:
@@ -349,6 +386,9 @@ def main():
         say(f'[{k}/{len(sample)}] {verdict} {describe(m)}')
 
     elapsed = time.monotonic() - t1
+    if args.matrix:
+        Path(args.matrix).write_text(json.dumps(matrix, indent=1) + '\n')
+        say(*only_killers(matrix))
     counts = {v: sum(1 for r, _ in results if r == v)
               for v in ('killed', 'SURVIVED', 'unbuildable', 'equivalent?')}
     say('\nsurvivors:')
