@@ -90,6 +90,7 @@ void Pass::print(const std::string& line) {
 }
 
 void Pass::note(int line, const std::string& what) {
+    if (firstFailure.empty()) firstFailure = "line " + std::to_string(line) + ": " + what;
     print("# line " + std::to_string(line) + ": " + what);
     failed = true;
 }
@@ -105,6 +106,7 @@ void Pass::set(const Step& s) {
 
 void Pass::press(const Step& s, const std::vector<Step>& dialog, const Step* answer) {
     ui::Control& button = buttonOf(s);
+    ++presses;
     print(PressLine(s.name, false));
     if (!button.enabled()) {
         // The rehearsal's opens all succeed; only the real run knows.
@@ -235,8 +237,10 @@ void Pass::reportCancel(const Step& s) {
 void Pass::expect(const Step& s) {
     if (mode_ != Mode::Run) return;
     const std::string& result = frm_.lblResult.text();
-    if (!MatchesPattern(s.value, result))
-        note(s.line, "expected '" + s.value + "', the window shows '" + result + "'");
+    if (MatchesPattern(s.value, result)) return;
+    if (firstFailure.empty())
+        firstFailure = "line " + std::to_string(s.line) + ": expect " + s.value + ", got " + result;
+    note(s.line, "expected '" + s.value + "', the window shows '" + result + "'");
 }
 
 }  // namespace session

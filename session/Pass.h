@@ -47,6 +47,8 @@ class Pass {
     int firstChangingLine = 0;
     std::string firstChangingStep;
     bool failed = false;
+    std::string firstFailure;  // "line N: what", for a suite's summary
+    int presses = 0;
     bool interrupted = false;  // Ctrl+C: the run stopped there
 
   private:

@@ -37,51 +37,69 @@ std::variant<std::string, ScriptError> InCodePage(std::string_view utf8,
 
 }  // namespace
 
+Prepared Prepare(std::string_view utf8, const RunOptions& options) {
+    const sys::CodePage& codePage = options.codePage ? *options.codePage : sys::Windows1252();
+    Prepared prepared;
+    auto fail = [&](int line, const std::string& message) {
+        prepared.error = "line " + std::to_string(line) + ": " + codePage.ToUtf8(message);
+        return prepared;
+    };
+    auto converted = InCodePage(utf8, codePage);
+    if (auto* e = std::get_if<ScriptError>(&converted)) return fail(e->line, e->message);
+    auto parsed = ParseScript(std::get<std::string>(converted));
+    if (auto* e = std::get_if<ScriptError>(&parsed)) return fail(e->line, e->message);
+    prepared.script = std::move(std::get<Script>(parsed));
+
+    InertKernel inert;
+    std::ostringstream listing;
+    Pass rehearsal(inert, Pass::Mode::Rehearse, options.dryRun ? &listing : nullptr, codePage,
+                   options.decimalSeparator);
+    inert.calls.clear();  // the window's start-up is not a step
+    if (options.dryRun) rehearsal.listing = &inert;
+    try {
+        rehearsal.run(prepared.script);
+    } catch (const Fault& f) {
+        return fail(f.line, f.message);
+    }
+    if (rehearsal.firstChangingLine != 0)
+        prepared.changes = "line " + std::to_string(rehearsal.firstChangingLine) + ": " +
+                           codePage.ToUtf8(rehearsal.firstChangingStep) +
+                           " changes data or a device's state; nothing was run "
+                           "(--allow-changes runs it)";
+    prepared.listing = listing.str();
+    return prepared;
+}
+
+Outcome Execute(const Prepared& prepared, sys::Kernel& kernel, const RunOptions& options,
+                std::ostream& out) {
+    const sys::CodePage& codePage = options.codePage ? *options.codePage : sys::Windows1252();
+    Pass pass(kernel, Pass::Mode::Run, &out, codePage, options.decimalSeparator, options.waiter);
+    pass.run(prepared.script);
+    Outcome outcome;
+    outcome.presses = pass.presses;
+    outcome.failure = codePage.ToUtf8(pass.firstFailure);
+    outcome.status = pass.interrupted ? kRunInterrupted
+                     : pass.failed    ? kRunExpectFailed
+                                      : kRunPassed;
+    return outcome;
+}
+
 int RunScript(std::string_view utf8, sys::Kernel& kernel, const RunOptions& options,
               std::ostream& out) {
-    const char* decimalSeparator = options.decimalSeparator;
-    const sys::CodePage& codePage = options.codePage ? *options.codePage : sys::Windows1252();
-    auto converted = InCodePage(utf8, codePage);
-    auto parsed = std::holds_alternative<std::string>(converted)
-                      ? ParseScript(std::get<std::string>(converted))
-                      : std::variant<Script, ScriptError>(std::get<ScriptError>(converted));
-    if (auto* e = std::get_if<ScriptError>(&parsed)) {
-        out << "line " << e->line << ": " << codePage.ToUtf8(e->message) << '\n';
+    const Prepared prepared = Prepare(utf8, options);
+    if (!prepared.error.empty()) {
+        out << prepared.error << '\n';
         return kRunScriptError;
     }
-    const Script& script = std::get<Script>(parsed);
-
-    int firstChangingLine = 0;
-    std::string firstChangingStep;
-    {
-        InertKernel inert;
-        std::ostringstream listing;
-        Pass rehearsal(inert, Pass::Mode::Rehearse, options.dryRun ? &listing : nullptr, codePage,
-                       decimalSeparator);
-        inert.calls.clear();  // the window's start-up is not a step
-        if (options.dryRun) rehearsal.listing = &inert;
-        try {
-            rehearsal.run(script);
-        } catch (const Fault& f) {
-            out << "line " << f.line << ": " << codePage.ToUtf8(f.message) << '\n';
-            return kRunScriptError;
-        }
-        firstChangingLine = rehearsal.firstChangingLine;
-        firstChangingStep = rehearsal.firstChangingStep;
-        if (options.dryRun) {
-            out << listing.str();
-            return kRunPassed;
-        }
+    if (options.dryRun) {
+        out << prepared.listing;
+        return kRunPassed;
     }
-    if (firstChangingLine != 0 && !options.allowChanges) {
-        out << "line " << firstChangingLine << ": " << codePage.ToUtf8(firstChangingStep)
-            << " changes data or a device's state; nothing was run (--allow-changes runs it)\n";
+    if (!prepared.changes.empty() && !options.allowChanges) {
+        out << prepared.changes << '\n';
         return kRunScriptError;
     }
-    Pass pass(kernel, Pass::Mode::Run, &out, codePage, decimalSeparator, options.waiter);
-    pass.run(script);
-    if (pass.interrupted) return kRunInterrupted;
-    return pass.failed ? kRunExpectFailed : kRunPassed;
+    return Execute(prepared, kernel, options, out).status;
 }
 
 }  // namespace session

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "session/CallWaiter.h"
+#include "session/Script.h"
 #include "sys/CodePage.h"
 #include "sys/Kernel.h"
 
@@ -37,8 +38,28 @@ inline constexpr int kRunInterrupted = 130;  // Ctrl+C: the call under way cance
 int RunScript(std::string_view text, sys::Kernel& kernel, const RunOptions& options,
               std::ostream& out);
 
+// The two halves of RunScript, for a suite that rehearses every script before running any.
+// Messages are UTF-8, "line N: ..." as RunScript prints them.
+struct Prepared {
+    Script script;
+    std::string error;    // a script error: the script must not run
+    std::string changes;  // the first press that changes data, and why it was not run
+    std::string listing;  // a dry run's calls
+};
+Prepared Prepare(std::string_view text, const RunOptions& options);
+
+struct Outcome {
+    int status = kRunPassed;
+    int presses = 0;
+    std::string failure;  // the first thing that went wrong: "line 7: expect X, got Y"
+};
+// Runs a prepared script without error through a fresh main window.
+Outcome Execute(const Prepared& prepared, sys::Kernel& kernel, const RunOptions& options,
+                std::ostream& out);
+
 // The command line of hbrun: [--allow-changes] [--dry-run] [--timeout SECONDS] SCRIPT ("-"
-// reads standard input). The waiter makes the calls that may block.
+// reads standard input), or a suite of PATHs (session/Suite.h). The waiter makes the calls that
+// may block.
 int RunnerMain(int argc, char** argv, sys::Kernel& kernel, CallWaiter& waiter,
                const sys::CodePage& codePage, std::ostream& out, std::ostream& err,
                const char* decimalSeparator = ".");
