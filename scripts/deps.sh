@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make googletest libgtest-dev libgmock-dev
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xauth imagemagick
-          xdotool x11-utils g++-multilib qemu-user)
+          xdotool x11-utils g++-multilib qemu-user libxml2-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

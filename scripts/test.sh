@@ -64,7 +64,32 @@ run_suite() {
   rm -f "$log"
 }
 
+# hbrun runs tests/suite (a passing, a failing and a broken script): its summary, then the same
+# with the golden transcripts, and JUnit XML that the schema beside the scripts accepts. Each
+# run counts as one test.
+suite_check() {
+  local label=$1 xml=$2 status=$3 total=$4; shift 4
+  echo "== $label =="
+  local out rc=0
+  out=$("$@" --junit "$xml" tests/suite 2>&1 | tr -d '\r') || rc=$?
+  if [ "$rc" -eq "$status" ] && [ "$(tail -1 <<<"$out")" = "$total" ] &&
+     xmllint --noout --schema tests/suite/junit.xsd "$xml"; then
+    total_passed=$((total_passed + 1))
+  else
+    echo "$label: exit $rc, wanted $status and '$total'"; tail -20 <<<"$out"
+    total_failed=$((total_failed + 1))
+  fi
+}
+suite_checks() {
+  local where=$1; shift
+  suite_check "$where: hbrun runs a suite" "build/suite-$where.xml" 2 \
+    "3 scripts: 1 passed, 1 failed, 1 error" "$@"
+  suite_check "$where: hbrun runs a suite against its golden transcripts" \
+    "build/suite-golden-$where.xml" 2 "3 scripts: 2 passed, 0 failed, 1 error" "$@" --golden
+}
+
 run_suite "native unit and handler tests" build/native/tests/hb_tests
+suite_checks native build/native/hbrun
 run_suite "native kernel conformance (simulated machine)" build/native/tests/hb_conformance
 run_suite "32-bit Linux (qemu-i386): unit and handler tests" qemu-i386 build/linux32/tests/hb_tests
 run_suite "32-bit Linux (qemu-i386): kernel conformance (simulated machine)" \
@@ -73,6 +98,7 @@ run_suite "32-bit Linux (qemu-i386): kernel conformance (simulated machine)" \
 source scripts/wine-env.sh
 run_under_x() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
 run_suite "Wine: unit and handler tests" wine build/win64/tests/hb_tests.exe
+suite_checks wine wine build/win64/hbrun.exe
 run_suite "Wine: kernel conformance (simulated machine and kernel32)" \
   wine build/win64/tests/hb_conformance.exe
 if [ -f build/win64/tests/hb_gui.exe ]; then
