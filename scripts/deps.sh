@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, if any is missing.
+# Installs the Debian packages the build and the tests need, if any is missing; with arguments,
+# only the packages named.
 set -euo pipefail
 packages=(cmake g++ make googletest libgtest-dev libgmock-dev
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xauth imagemagick
-          xdotool x11-utils g++-multilib qemu-user libxml2-utils)
+          xdotool x11-utils g++-multilib qemu-user libxml2-utils clang libclang-rt-dev)
+if (($#)); then packages=("$@"); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

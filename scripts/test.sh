@@ -95,6 +95,18 @@ run_suite "32-bit Linux (qemu-i386): unit and handler tests" qemu-i386 build/lin
 run_suite "32-bit Linux (qemu-i386): kernel conformance (simulated machine)" \
   qemu-i386 build/linux32/tests/hb_conformance
 
+# Each fuzz target for a few seconds, from its seeds with a fixed seed: a target that finds a
+# fault, or that does not build, counts as a failure.
+echo "== Fuzz targets, 3 s each =="
+set +e
+fuzz_out=$(scripts/fuzz.sh --seed 1 12 2>&1)
+fuzz_rc=$?
+set -e
+grep -E '^fuzz |^==[0-9]+==ERROR|^SUMMARY|fuzz check failed' <<<"$fuzz_out" || tail -20 <<<"$fuzz_out"
+fuzz_ok=$(grep -c '^fuzz [a-z]*: ok' <<<"$fuzz_out" || true)
+total_passed=$((total_passed + fuzz_ok))
+if [ "$fuzz_rc" -ne 0 ]; then total_failed=$((total_failed + 4 - fuzz_ok)); fi
+
 source scripts/wine-env.sh
 run_under_x() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
 run_suite "Wine: unit and handler tests" wine build/win64/tests/hb_tests.exe
