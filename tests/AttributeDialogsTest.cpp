@@ -35,51 +35,18 @@ TEST(GptTexts, ValueOfHex64SplitsBeforeTheLastEightCharacters) {
     for (const auto& [text, value] : rows) EXPECT_EQ(app::ValueOfHex64(text), value) << text;
 }
 
-TEST(GptTexts, OnlyAWholeHexNumberOfAtMostSixteenDigitsIsSent) {
-    struct Row {
-        const char* text;
-        bool ok;
-        std::uint64_t value;
-        const char* problem;
+// Which GPT words and option bytes are taken, and as what, is the numbers fuzz target's oracle;
+// here what a refusal says.
+TEST(GptTexts, RefusalsNameTheProblem) {
+    const std::pair<const char*, const char*> words[] = {
+        {"0x", "is empty"},
+        {"-1", "is not a hexadecimal number"},
+        {"10000000000000000", "has more than 16 hexadecimal digits"},
     };
-    const Row rows[] = {
-        {"0x8000000000000001", true, 0x8000000000000001, ""},
-        {"  0X1f  ", true, 0x1F, ""},
-        {"100000000", true, 0x100000000, ""},
-        {"0000000000000001", true, 1, ""},
-        {"", false, 0, "is empty"},
-        {"   ", false, 0, "is empty"},
-        {"0x", false, 0, "is empty"},
-        {"12 34", false, 0, "is not a hexadecimal number"},
-        {"0x0x10", false, 0, "is not a hexadecimal number"},
-        {"&H10", false, 0, "is not a hexadecimal number"},
-        {"-1", false, 0, "is not a hexadecimal number"},
-        {"10000000000000000", false, 0, "has more than 16 hexadecimal digits"},
-    };
-    for (const Row& r : rows) {
-        const app::GptText t = app::ParseGptText(r.text);
-        EXPECT_EQ(t.ok, r.ok) << r.text;
-        EXPECT_EQ(t.value, r.value) << r.text;
-        EXPECT_EQ(t.problem, r.problem) << r.text;
-    }
-}
-
-// A byte that can make a change permanent is taken only as typed: one whole number.
-TEST(GptTexts, OptionBytesAreOneWholeNumberInAByte) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"1", "1"},      {" 7\t", "7"},  {"255", "255"},   {"&H1", "1"},
-        {"&hFF", "255"}, {"0x1", "1"},    {"0X10", "16"},   {"-0", "0"},
-        {"&H100", "is out of range"},     {"256", "is out of range"},
-        {"-1", "is out of range"},        {"99999999999999999999", "is out of range"},
-        {"", "is empty"},                 {"  ", "is empty"},
-        {"1.5", "is not a whole number"}, {"12abc", "is not a whole number"},
-        {"x", "is not a whole number"},   {"&H", "is not a whole number"},
-        {"1e2", "is not a whole number"}, {"1 2", "is not a whole number"},
-    };
-    for (const auto& [text, wanted] : rows) {
-        const app::OptionText t = app::ParseOptionByte(text);
-        EXPECT_EQ(t.ok ? std::to_string(t.value) : t.problem, wanted) << text;
-    }
+    for (const auto& [text, problem] : words) EXPECT_EQ(app::ParseGptText(text).problem, problem);
+    const std::pair<const char*, const char*> bytes[] = {
+        {"  ", "is empty"}, {"256", "is out of range"}, {"12abc", "is not a whole number"}};
+    for (const auto& [text, problem] : bytes) EXPECT_EQ(app::ParseOptionByte(text).problem, problem);
 }
 
 class Attributes : public HandlerTest {

@@ -135,25 +135,8 @@ TEST(RoundToInt32, HalvesToEvenAndRefusesOutOfRange) {
     EXPECT_EQ(RoundToInt32(std::nan("")), std::nullopt);
 }
 
-TEST(ParseHexText, AcceptsUpToEightSignificantDigitsAfterAnOptionalLowerCasePrefix) {
-    struct Row {
-        const char* text;
-        bool ok;
-        std::uint32_t value;
-    };
-    // Random texts are the fuzz test's (tests/ParserFuzzTest.cpp); these it cannot reach.
-    const Row rows[] = {
-        {"0x00000000", true, 0},
-        {"0x000000001", true, 1},  // leading zeros are not significant
-        {"0xFFFFFFFF", true, 0xFFFFFFFFu},
-        {"0x123456789", false, 0},
-    };
-    for (const Row& r : rows) {
-        const app::HexText h = app::ParseHexText(r.text);
-        EXPECT_EQ(h.ok, r.ok) << r.text;
-        EXPECT_EQ(h.value, r.value) << r.text;
-        EXPECT_EQ(h.problem.empty(), r.ok) << r.text;
-    }
+// Which texts are read, and as what, is the numbers fuzz target's oracle; here what it says.
+TEST(ParseHexText, NamesTheProblem) {
     EXPECT_EQ(app::ParseHexText("").problem, "is empty");
     EXPECT_EQ(app::ParseHexText("0xZZ").problem, "is not a hexadecimal number");
     EXPECT_EQ(app::ParseHexText("123456789").problem, "has more than 8 hexadecimal digits");

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <random>
 #include <sstream>
 
 #include "app/FrmMain.h"
@@ -282,75 +281,6 @@ TEST_F(BareWindow, AHistoryGoneLeavesTheButtonsAndTheToolkitAsTheyWere) {
     EXPECT_EQ(tk.observer, nullptr);
     frm.cmdGetFileType.click();
     EXPECT_EQ(frm.lblResult.text(), "GetFileType Err=6  (INVALID_HANDLE)");
-}
-
-// A user who presses what is enabled, types from a small stock of values, answers questions and
-// leaves dialogs at random: every session replays to the same lines.
-class RandomUser : public ui::Headless {
-  public:
-    explicit RandomUser(unsigned seed) : rng(seed) {}
-    std::mt19937 rng;
-    int pick(std::size_t n) { return static_cast<int>(rng() % n); }
-
-    int msgBox(const std::string& text, const std::string& title, std::uint32_t style) override {
-        msgBoxes.push_back({text, title, style});
-        return pick(2) ? ui::kIdYes : ui::kIdNo;
-    }
-    void show(ui::Form& form, bool modal) override {
-        form.setShown(true);
-        if (!modal) return;
-        const auto targets = session::Targets(form);
-        std::vector<const session::Target*> buttons;
-        for (int i = pick(4); i > 0; --i)
-            Edit(targets[static_cast<std::size_t>(pick(targets.size()))]);
-        for (const auto& t : targets)
-            if (t.control->kind() == ui::Kind::Button) buttons.push_back(&t);
-        if (pick(5) == 0) return form.close();  // the close box
-        buttons[static_cast<std::size_t>(pick(buttons.size()))]->control->click();
-    }
-    void Edit(const session::Target& t) {
-        static const char* const kTexts[] = {
-            "",   "0",   "1",         "16",         "512",
-            "-1", "0x4", "0x0",       "0x80000000", "0xC0000000",
-            "x",  "2.5", "\\\\.\\C:", "C:\\r.bin",  "\\\\.\\PhysicalDrive0"};
-        switch (t.control->kind()) {
-            case ui::Kind::Button:
-                return;
-            case ui::Kind::DropDownList:
-                return t.control->setListIndex(pick(t.control->items().size()));
-            case ui::Kind::CheckBox:
-            case ui::Kind::CheckList:
-                return session::SetValue(t, pick(2) ? "checked" : "unchecked");
-            default:
-                return t.control->setText(kTexts[pick(std::size(kTexts))]);
-        }
-    }
-};
-
-TEST(History, RandomSessionsReplayToTheSameLines) {
-    for (unsigned seed = 1; seed <= 60; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        RandomUser user(seed);
-        sys::SimMachine m;
-        app::FrmMain frm(user, m, "");
-        frm.load();
-        History history(frm);
-        const auto targets = session::Targets(frm);
-        for (int step = 0; step < 40; ++step) {
-            if (user.pick(3) == 0) {
-                user.Edit(targets[static_cast<std::size_t>(user.pick(targets.size()))]);
-                continue;
-            }
-            std::vector<ui::Control*> enabled;
-            for (const auto& t : targets)
-                if (t.control->kind() == ui::Kind::Button && t.control->enabled())
-                    enabled.push_back(t.control);
-            enabled[static_cast<std::size_t>(user.pick(enabled.size()))]->click();
-        }
-        frm.close();
-        ExpectReplayGivesTheSameLines(history);
-        if (HasFailure()) break;
-    }
 }
 
 // --- The Session window -------------------------------------------------------------------------
