@@ -12,6 +12,8 @@ seed=
 if [ "${1:-}" = --seed ]; then seed=$2; shift 2; fi
 seconds=${1:-600}
 targets=(numbers script answers history)
+# The longest input worth trying: a box's text; a row's answer and the bytes before it.
+declare -A max_len=([numbers]=64 [script]=4096 [answers]=2560 [history]=512)
 
 scripts/deps.sh cmake make clang libclang-rt-dev
 echo "== Fuzz targets: build =="
@@ -43,7 +45,8 @@ for t in "${targets[@]}"; do
   log=build/fuzz/$t.log
   set +e
   nice -n 10 build/fuzz/tests/fuzz/fuzz_$t "${options[@]}" -max_total_time="$each" -timeout=10 \
-    -artifact_prefix=build/fuzz/findings/$t- "$corpus" "${seeds[@]}" >"$log" 2>&1
+    -max_len="${max_len[$t]}" -artifact_prefix=build/fuzz/findings/$t- "$corpus" "${seeds[@]}" \
+    >"$log" 2>&1
   rc=$?
   set -e
   [ -n "$seed" ] && rm -rf "$corpus"
