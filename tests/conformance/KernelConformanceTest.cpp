@@ -15,11 +15,14 @@
 #include "sys/Ioctl.h"
 #include "sys/Kernel.h"
 #include "sys/SimMachine.h"
+#include "sys/WaitingKernel.h"
 
+// "Waiting": the simulated machine behind the waiting kernel, each call made on a thread of its
+// own as the window makes it: every answer and last error must come back unchanged.
 #ifdef HB_WITH_WIN32_KERNEL
-const auto kBackends = ::testing::Values("Sim", "Win32");
+const auto kBackends = ::testing::Values("Sim", "Waiting", "Win32");
 #else
-const auto kBackends = ::testing::Values("Sim");
+const auto kBackends = ::testing::Values("Sim", "Waiting");
 #endif
 
 namespace hbtest {
@@ -58,6 +61,13 @@ class Conformance : public ::testing::TestWithParam<std::string> {
             while (!fs::create_directory(dir));
         }
 #endif
+        if (GetParam() == "Waiting") {
+            waitedOn = std::make_unique<SimMachine>();
+            kernel = std::make_unique<WaitingKernel>(
+                *waitedOn, [](const std::function<void()>& call) { std::thread(call).join(); });
+            sim = waitedOn.get();
+            sim->addDirectory(dir = "C:\\hbtest");
+        }
         if (!kernel) {
             kernel.reset(sim = new SimMachine);
             sim->addDirectory(dir = "C:\\hbtest");
@@ -160,6 +170,7 @@ class Conformance : public ::testing::TestWithParam<std::string> {
         return [=, this] { return k().GetFileAttributesA(name); };
     }
 
+    std::unique_ptr<SimMachine> waitedOn;  // behind the waiting kernel
     std::unique_ptr<Kernel> kernel;
     SimMachine* sim = nullptr;  // null on the real kernel32
     std::string dir;            // no trailing backslash

@@ -8,12 +8,15 @@
 
 #include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
-#include "tests/KernelScript.h"
 
 namespace {
 
 using namespace sys;
-using kernelscript::Text;
+std::string Text(std::initializer_list<std::uint64_t> values) {
+    std::string s;
+    for (std::uint64_t v : values) s += std::to_string(v) + " ";
+    return s;
+}
 
 TEST(Sim, FailNextFailsOnceAndChangesNothing) {
     SimMachine m;
