@@ -104,6 +104,9 @@ TEST_F(DeviceControl, TheRequestsGoOutWithTheirBuffers) {
         EXPECT_EQ(c.outputAsPassed, Bytes(size, 0)) << button;
         EXPECT_TRUE(c.input.empty()) << button;
     }
+    Press("cmdGetDiskAttributes");  // the answer's version field is set to its size
+    EXPECT_EQ(m.lastControl().outputAsPassed, Answer(16).at<std::uint32_t>(0, 16).bytes);
+    EXPECT_TRUE(m.lastControl().input.empty());
 }
 
 // Answers a driver may give, and what the line must make of them.

@@ -38,6 +38,9 @@ TEST(PickerItems, TelltaleTextsAndWhatIsReadBackFromThem) {
     }
     EXPECT_EQ(flags[12], "FILE_ATTRIBUTE_NOT_CONTENT_INDEXED  0x00002000");
     EXPECT_EQ(app::FlagsItemValue(flags[12]), 0x2000u);
+    // The columns line up only while every item has its list's width.
+    for (const auto& [items, width] : {std::pair{&access, 37u}, {&flags, 46u}})
+        for (const std::string& item : *items) EXPECT_EQ(item.size(), width) << item;
 }
 
 enum class Leave { OK, Cancel, CloseBox };
