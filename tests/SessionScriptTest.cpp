@@ -96,14 +96,6 @@ TEST(SessionScript, AnUnreadableLineIsNamedByItsNumber) {
     }
 }
 
-// Patterns of '*' alone are the fuzz test's (tests/SessionFuzzTest.cpp); no other character
-// is special, nor are the blanks of a line.
-TEST(SessionScript, OnlyTheStarIsSpecial) {
-    EXPECT_FALSE(session::MatchesPattern("?", "x"));
-    EXPECT_FALSE(session::MatchesPattern("CreateFile success", "CreateFile success "));
-    EXPECT_TRUE(session::MatchesPattern("*Err=*(*)", "CreateFile res=-1 Err=2  (FILE_NOT_FOUND)"));
-}
-
 TEST(SessionNames, CaptionsReadWithoutAmpersandOrColon) {
     EXPECT_EQ(session::PlainCaption("&FileName:"), "FileName");
     EXPECT_EQ(session::PlainCaption("FlagsAnd&Attributes:"), "FlagsAndAttributes");

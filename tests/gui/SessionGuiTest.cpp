@@ -105,10 +105,6 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     EXPECT_EQ(ClipboardText<wchar_t>(CF_UNICODETEXT), std::wstring(copied.begin(), copied.end()));
     kit.pumpPending();
     Screenshot(window, "session");
-    for (const char* line : {"press CreateFile\r\n", "answer Yes\r\n",
-                             "  Attributes Mask / DISK_ATTRIBUTE_READ_ONLY: checked\r\n",
-                             "  press Set\r\n", "expect WriteFile res=1 dwBytesWritten=32\r\n"})
-        EXPECT_NE(copied.find(line), std::string::npos) << line << " not in\n" << copied;
 
     // Save as, through the system's dialog: the file holds what was copied.
     TempFile saved("hb-gui-saved.txt", "");
