@@ -203,30 +203,6 @@ TEST_F(Runner, ScriptsAreUtf8AndTheSystemGetsItsCodePage) {
     EXPECT_EQ(sys::Windows1252().FromUtf8(sys::Windows1252().ToUtf8(every)), every);
 }
 
-TEST_F(Runner, DryRunListsTheCallsAndMakesNone) {
-    const Outcome o = Run(std::string(kOpenVolume) +
-                              "press Lock\n"
-                              "press SetDiskAttributes\n"
-                              "  Persist: checked\n"
-                              "  Attributes / DISK_ATTRIBUTE_READ_ONLY: checked\n"
-                              "  Attributes Mask / DISK_ATTRIBUTE_READ_ONLY: checked\n"
-                              "  press Set\n"
-                              "expect never checked in a dry run\n",
-                          {.dryRun = true});
-    EXPECT_EQ(o.status, 0) << o.out;
-    EXPECT_TRUE(m.calls().empty());
-    // The lines of an open and of a request are tests/scripts/dry-run-refusals.out's.
-    const char* const wanted[] = {
-        // The read before the dialog, then the change with its bytes: version 40, persist 1,
-        // attributes 2, mask 2.
-        "#   DeviceIoControl(0x100, 0x700F0, NULL, 0, 16)\n",
-        "#   DeviceIoControl(0x100, 0x7C0F4, 2800000001000000020000000000000002000000000000000000"
-        "0000000000000000000000000000, 40, 0)\n",
-    };
-    for (const char* w : wanted) EXPECT_NE(o.out.find(w), std::string::npos) << w << o.out;
-    EXPECT_EQ(o.out.find("expect"), std::string::npos);
-}
-
 // Whether a dialog opens is the system's to say (the GPT dialog needs its read to succeed): the
 // script is run, and the difference makes it fail.
 TEST_F(Runner, ADialogWithoutLinesIsClosedAndOneThatDidNotOpenFails) {
