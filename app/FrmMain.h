@@ -121,6 +121,16 @@ class FrmMain : public ui::Form {
                                              devctl::OutBuffer& out);
     void cmdSetDiskAttributes_Click();
     void cmdVolSetGptAttr_Click();
+    // "DeviceIoControl...": the dialog's texts, kept for the life of the window, and the last
+    // answer's bytes and decoded lines, which the hex list shows.
+    struct IoControlTexts {
+        std::string code = "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX";
+        std::string input;
+        std::string outSize = "4096";
+    } ioControl;
+    std::vector<std::uint8_t> ioOut;
+    std::vector<std::string> ioLines;
+    void cmdDeviceIoControl_Click();
 
     // --- Path queries (pathq/) ----------------------------------------------------------------
     // One query on the text of cboFileName with its row's outputs; writes its line.

@@ -84,6 +84,8 @@ const std::vector<ui::ControlSpec>& MainControlTable() {
         Btn("cmdDelete", -1, "&DeleteFile", kCR, 4020, "FileName must be an existing file"),
 
         // Device controls, with the path column on the right.
+        Btn("cmdDeviceIoControl", -1, "DeviceIoControl...", kC0, 4500,
+            " Send any device control request on hFile "),
         Btn("cmdMarkDirty", -1, "Set&Dirty", kC2, 4500,
             "FSCTL_MARK_VOLUME_DIRTY - needs a handle to a volume with READ access (even it is "
             "declared as ANY access and performs a write operation)"),

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/FrmMain.h"
+#include "devctl/IoControl.h"
 #include "devctl/Requests.h"
 #include "open/HexText.h"
 #include "pathq/Queries.h"
@@ -49,6 +50,11 @@ std::span<const ButtonRow> OtherButtons() {
 
 std::optional<sys::Effect> EffectOfPress(const FrmMain& form, const ui::Control& button) {
     if (&button == &form.cmdCreateFile) return OpensToChange(form) ? Changes : Reads;
+    if (Is(button, "cmdDeviceIoControl", -1)) {
+        // The request the dialog's texts name; texts the press refuses send nothing.
+        const devctl::CodeText code = devctl::ParseCodeText(form.ioControl.code);
+        return code.ok ? devctl::EffectOfCode(code.code) : Reads;
+    }
     for (const ButtonRow& r : kOtherButtons)
         if (Is(button, r.button, r.index)) return r.effect;
     for (const devctl::Request& r : devctl::Requests())

@@ -23,7 +23,8 @@ struct ButtonRow {
 std::span<const ButtonRow> OtherButtons();
 
 // What pressing this button may change with the window as it is now; nullopt for a control that
-// has no row. CreateFile changes when it may create, truncate, or delete on close.
+// has no row. CreateFile changes when it may create, truncate, or delete on close;
+// DeviceIoControl... as the request its dialog's texts name (known only after the dialog).
 std::optional<sys::Effect> EffectOfPress(const FrmMain& form, const ui::Control& button);
 
 }  // namespace app

@@ -16,6 +16,7 @@ void FrmMain::bindRequests() {
     // The two changes go through their dialogs before the request.
     ctl("cmdSetDiskAttributes").onClick = [this] { cmdSetDiskAttributes_Click(); };
     ctl("cmdVolSetGptAttr").onClick = [this] { cmdVolSetGptAttr_Click(); };
+    ctl("cmdDeviceIoControl").onClick = [this] { cmdDeviceIoControl_Click(); };
 }
 
 std::optional<devctl::Reply> FrmMain::SendRequest(const devctl::Request& r,

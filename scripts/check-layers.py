@@ -5,7 +5,8 @@
   3  session/            history, scripts, runner
   2  forms               app/ with its handler slices in open/ io/ pathq/ devctl/
   1  pure routines       report/, io/Numbers, io/HexView, io/FileType, the request and query
-                         tables (devctl/Requests, pathq/Queries)
+                         tables (devctl/Requests, pathq/Queries), the request catalogue and
+                         decoders (devctl/IoControl, devctl/IoDecoders)
   0  seams               sys/, ui/
 
 A file may include its own layer and those below. Prints each include that goes up and exits 1.
@@ -16,7 +17,7 @@ import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 PURE = ("report/", "io/Numbers.", "io/HexView.", "io/FileType.", "devctl/Requests.",
-        "pathq/Queries.")
+        "devctl/IoControl.", "devctl/IoDecoders.", "pathq/Queries.")
 
 
 def layer(path):

@@ -113,12 +113,6 @@ void Pass::press(const Step& s, const std::vector<Step>& dialog, const Step* ans
         if (mode_ == Mode::Run) note(s.line, s.name + " is disabled: not pressed");
         return;
     }
-    const bool changes = Changes(frm_, button);
-    if (changes && firstChangingLine == 0) {
-        firstChangingLine = s.line;
-        firstChangingStep = "press " + s.name;
-    }
-
     DialogPlay play;
     playDialog(dialog, play);
     if (answer) tk_.msgBoxAnswers.push_back(AnswerOf(*answer));
@@ -128,6 +122,12 @@ void Pass::press(const Step& s, const std::vector<Step>& dialog, const Step* ans
     frm_.refused = false;
 
     click(s, button);
+    // After the click: a press that asks what to send changes as its dialog's values say.
+    const bool changes = Changes(frm_, button);
+    if (changes && firstChangingLine == 0) {
+        firstChangingLine = s.line;
+        firstChangingStep = "press " + s.name;
+    }
     const bool answered = tk_.msgBoxAnswers.empty() && answer;
     tk_.msgBoxAnswers.clear();
 

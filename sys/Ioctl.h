@@ -39,6 +39,10 @@ inline constexpr DWORD IOCTL_VOLUME_ONLINE = 0x0056C008;
 inline constexpr DWORD IOCTL_VOLUME_OFFLINE = 0x0056C00C;
 inline constexpr DWORD IOCTL_VOLUME_GET_GPT_ATTRIBUTES = 0x00560038;
 inline constexpr DWORD IOCTL_VOLUME_SET_GPT_ATTRIBUTES = 0x00560034;
+// Asked only through the DeviceIoControl dialog, whose answers are decoded.
+inline constexpr DWORD IOCTL_DISK_GET_PARTITION_INFO_EX = 0x00070048;
+inline constexpr DWORD IOCTL_DISK_GET_DRIVE_LAYOUT_EX = 0x00070050;
+inline constexpr DWORD FSCTL_GET_NTFS_VOLUME_DATA = 0x00090064;
 
 // The access a handle must hold for a code: bits 14-15 (1 read, 2 write, 3 both, 0 any).
 constexpr DWORD RequiredAccess(DWORD code) {
@@ -207,6 +211,114 @@ HB_LAID(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION,
         HB_F(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, ApplyToAllConnectedVolumes),
         HB_F(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, Reserved1),
         HB_F(VOLUME_SET_GPT_ATTRIBUTES_INFORMATION, Reserved2));
+// A partition's entry: the MBR or GPT part follows at Union, as PartitionStyle says.
+struct PARTITION_INFORMATION_EX {
+    static constexpr std::size_t kSize = 144;
+    static constexpr Field<std::uint32_t, 0> PartitionStyle{};  // 0 MBR, 1 GPT, 2 RAW
+    static constexpr Field<std::int64_t, 8> StartingOffset{};
+    static constexpr Field<std::int64_t, 16> PartitionLength{};
+    static constexpr Field<std::uint32_t, 24> PartitionNumber{};
+    static constexpr Field<std::uint8_t, 28> RewritePartition{};  // BOOLEAN
+    static constexpr std::size_t Union = 32;
+};
+HB_LAID(PARTITION_INFORMATION_EX, HB_F(PARTITION_INFORMATION_EX, PartitionStyle),
+        HB_F(PARTITION_INFORMATION_EX, StartingOffset),
+        HB_F(PARTITION_INFORMATION_EX, PartitionLength),
+        HB_F(PARTITION_INFORMATION_EX, PartitionNumber),
+        HB_F(PARTITION_INFORMATION_EX, RewritePartition));
+struct PARTITION_INFORMATION_MBR {
+    static constexpr std::size_t kSize = 24;
+    static constexpr Field<std::uint8_t, 0> PartitionType{};
+    static constexpr Field<std::uint8_t, 1> BootIndicator{};        // BOOLEAN
+    static constexpr Field<std::uint8_t, 2> RecognizedPartition{};  // BOOLEAN
+    static constexpr Field<std::uint32_t, 4> HiddenSectors{};
+};
+HB_LAID(PARTITION_INFORMATION_MBR, HB_F(PARTITION_INFORMATION_MBR, PartitionType),
+        HB_F(PARTITION_INFORMATION_MBR, BootIndicator),
+        HB_F(PARTITION_INFORMATION_MBR, RecognizedPartition),
+        HB_F(PARTITION_INFORMATION_MBR, HiddenSectors));
+struct PARTITION_INFORMATION_GPT {
+    static constexpr std::size_t kSize = 112;
+    static constexpr std::size_t PartitionType = 0;  // GUID
+    static constexpr std::size_t PartitionId = 16;   // GUID
+    static constexpr Field<std::uint64_t, 32> Attributes{};
+    static constexpr std::size_t Name = 40;  // 36 WCHARs, NUL-padded, not always ended
+    static constexpr std::size_t kNameChars = 36;
+};
+HB_LAID(PARTITION_INFORMATION_GPT, HB_F(PARTITION_INFORMATION_GPT, Attributes));
+static_assert(PARTITION_INFORMATION_EX::Union + PARTITION_INFORMATION_GPT::kSize ==
+              PARTITION_INFORMATION_EX::kSize);
+// With room for one entry, as declared; the entries follow from PartitionEntry.
+struct DRIVE_LAYOUT_INFORMATION_EX {
+    static constexpr std::size_t kSize = 192;
+    static constexpr Field<std::uint32_t, 0> PartitionStyle{};
+    static constexpr Field<std::uint32_t, 4> PartitionCount{};
+    static constexpr std::size_t Union = 8;
+    static constexpr std::size_t PartitionEntry = 48;  // PARTITION_INFORMATION_EX entries
+};
+HB_LAID(DRIVE_LAYOUT_INFORMATION_EX, HB_F(DRIVE_LAYOUT_INFORMATION_EX, PartitionStyle),
+        HB_F(DRIVE_LAYOUT_INFORMATION_EX, PartitionCount));
+struct DRIVE_LAYOUT_INFORMATION_MBR {
+    static constexpr std::size_t kSize = 4;
+    static constexpr Field<std::uint32_t, 0> Signature{};
+};
+HB_LAID(DRIVE_LAYOUT_INFORMATION_MBR, HB_F(DRIVE_LAYOUT_INFORMATION_MBR, Signature));
+struct DRIVE_LAYOUT_INFORMATION_GPT {
+    static constexpr std::size_t kSize = 40;
+    static constexpr std::size_t DiskId = 0;  // GUID
+    static constexpr Field<std::int64_t, 16> StartingUsableOffset{};
+    static constexpr Field<std::int64_t, 24> UsableLength{};
+    static constexpr Field<std::uint32_t, 32> MaxPartitionCount{};
+};
+HB_LAID(DRIVE_LAYOUT_INFORMATION_GPT, HB_F(DRIVE_LAYOUT_INFORMATION_GPT, StartingUsableOffset),
+        HB_F(DRIVE_LAYOUT_INFORMATION_GPT, UsableLength),
+        HB_F(DRIVE_LAYOUT_INFORMATION_GPT, MaxPartitionCount));
+static_assert(DRIVE_LAYOUT_INFORMATION_EX::Union + DRIVE_LAYOUT_INFORMATION_GPT::kSize ==
+              DRIVE_LAYOUT_INFORMATION_EX::PartitionEntry);
+struct NTFS_VOLUME_DATA_BUFFER {
+    static constexpr std::size_t kSize = 96;
+    static constexpr Field<std::int64_t, 0> VolumeSerialNumber{};
+    static constexpr Field<std::int64_t, 8> NumberSectors{};
+    static constexpr Field<std::int64_t, 16> TotalClusters{};
+    static constexpr Field<std::int64_t, 24> FreeClusters{};
+    static constexpr Field<std::int64_t, 32> TotalReserved{};
+    static constexpr Field<std::uint32_t, 40> BytesPerSector{};
+    static constexpr Field<std::uint32_t, 44> BytesPerCluster{};
+    static constexpr Field<std::uint32_t, 48> BytesPerFileRecordSegment{};
+    static constexpr Field<std::uint32_t, 52> ClustersPerFileRecordSegment{};
+    static constexpr Field<std::int64_t, 56> MftValidDataLength{};
+    static constexpr Field<std::int64_t, 64> MftStartLcn{};
+    static constexpr Field<std::int64_t, 72> Mft2StartLcn{};
+    static constexpr Field<std::int64_t, 80> MftZoneStart{};
+    static constexpr Field<std::int64_t, 88> MftZoneEnd{};
+};
+HB_LAID(NTFS_VOLUME_DATA_BUFFER, HB_F(NTFS_VOLUME_DATA_BUFFER, VolumeSerialNumber),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, NumberSectors), HB_F(NTFS_VOLUME_DATA_BUFFER, TotalClusters),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, FreeClusters), HB_F(NTFS_VOLUME_DATA_BUFFER, TotalReserved),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, BytesPerSector),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, BytesPerCluster),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, BytesPerFileRecordSegment),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, ClustersPerFileRecordSegment),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, MftValidDataLength),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, MftStartLcn), HB_F(NTFS_VOLUME_DATA_BUFFER, Mft2StartLcn),
+        HB_F(NTFS_VOLUME_DATA_BUFFER, MftZoneStart), HB_F(NTFS_VOLUME_DATA_BUFFER, MftZoneEnd));
+// What follows DISK_GEOMETRY_EX's fixed part, each led by its own size.
+struct DISK_PARTITION_INFO {
+    static constexpr std::size_t kSize = 24;
+    static constexpr Field<std::uint32_t, 0> SizeOfPartitionInfo{};
+    static constexpr Field<std::uint32_t, 4> PartitionStyle{};
+    static constexpr Field<std::uint32_t, 8> Signature{};  // MBR
+    static constexpr std::size_t DiskId = 8;                // GPT: a GUID
+};
+HB_LAID(DISK_PARTITION_INFO, HB_F(DISK_PARTITION_INFO, SizeOfPartitionInfo),
+        HB_F(DISK_PARTITION_INFO, PartitionStyle), HB_F(DISK_PARTITION_INFO, Signature));
+struct DISK_DETECTION_INFO {
+    static constexpr std::size_t kSize = 56;
+    static constexpr Field<std::uint32_t, 0> SizeOfDetectInfo{};
+    static constexpr Field<std::uint32_t, 4> DetectionType{};  // 0 none, 1 INT13, 2 extended
+};
+HB_LAID(DISK_DETECTION_INFO, HB_F(DISK_DETECTION_INFO, SizeOfDetectInfo),
+        HB_F(DISK_DETECTION_INFO, DetectionType));
 #undef HB_LAID
 #undef HB_F
 

@@ -137,4 +137,8 @@ void Control::gotFocus() {
     if (onGotFocus) onGotFocus();
 }
 
+void Control::change() {
+    if (onChange) onChange();
+}
+
 }  // namespace ui

@@ -6,7 +6,8 @@
 // - onClick: a button press; a check box or option change; a check mark of a check list changed
 //   (by the user or by the program: setChecked raises it too, as the list's own click would).
 // - onDblClick: a double click on a label.
-// - A program change of a text never raises an event; a user edit raises none either.
+// - onChange: the user edited a text or combo box, or picked a combo box's item. A program
+//   change of a text never raises it.
 #pragma once
 
 #include <cstdint>
@@ -140,11 +141,13 @@ class Control {
     std::function<void()> onDblClick;
     // The control received the keyboard focus, by the user or the program.
     std::function<void()> onGotFocus;
+    std::function<void()> onChange;
 
     // Raise the events as the user would (used by the toolkit, and by tests).
     void click();
     void dblClick();
     void gotFocus();
+    void change();
 
   private:
     void changed(Prop what);

@@ -108,16 +108,23 @@ void OnCommand(Win32FormPeer& peer, int id, int code, HWND from) {
             }
             break;
         case Kind::TextBox:
-            if (code == EN_CHANGE) c->userSetText(WindowText(from));
+            if (code == EN_CHANGE) {
+                c->userSetText(WindowText(from));
+                c->change();
+            }
             if (code == EN_SETFOCUS) c->gotFocus();
             break;
         case Kind::ComboBox:
-            if (code == CBN_EDITCHANGE) c->userSetText(WindowText(from));
+            if (code == CBN_EDITCHANGE) {
+                c->userSetText(WindowText(from));
+                c->change();
+            }
             if (code == CBN_SELCHANGE) {
                 int i = static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0));
                 c->userSetListIndex(i);
                 // The edit part shows the item only after this notification: take it from the list.
                 if (i >= 0) c->userSetText(ComboItem(from, i));
+                c->change();
             }
             break;
         case Kind::DropDownList:
