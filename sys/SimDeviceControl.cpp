@@ -2,6 +2,7 @@
 // table. A new control is a handler and a row. Layouts come from sys/Ioctl.h, the same
 // definitions the bench decodes with.
 #include <algorithm>
+#include <string_view>
 
 #include "sys/Ioctl.h"
 #include "sys/SimState.h"
@@ -210,6 +211,95 @@ DWORD queryProperty(ControlCall& c) {
     return err::SUCCESS;
 }
 
+// --- Partitions -----------------------------------------------------------------------------
+
+constexpr DWORD kStyleMbr = 0, kStyleGpt = 1, kStyleRaw = 2;
+
+// One PARTITION_INFORMATION_EX: an NTFS partition of the volume's style, a GPT one named as
+// Windows names a basic data partition.
+void putPartition(std::span<std::uint8_t> out, std::size_t at, const Volume& v, DWORD style) {
+    using P = L::PARTITION_INFORMATION_EX;
+    L::Put(out, P::PartitionStyle, style, at);
+    L::Put(out, P::StartingOffset, std::int64_t(v.diskOffset), at);
+    L::Put(out, P::PartitionLength, std::int64_t(v.length), at);
+    L::Put(out, P::PartitionNumber, v.partitionNumber, at);
+    const std::size_t u = at + P::Union;
+    if (style == kStyleGpt) {
+        using G = L::PARTITION_INFORMATION_GPT;
+        // PARTITION_BASIC_DATA_GUID {EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}; the id follows the
+        // drive letter.
+        L::PutAt<std::uint32_t>(out, u + G::PartitionType, 0xEBD0A0A2);
+        L::PutAt<std::uint16_t>(out, u + G::PartitionType + 4, 0xB9E5);
+        L::PutAt<std::uint16_t>(out, u + G::PartitionType + 6, 0x4433);
+        L::PutAt<std::uint64_t>(out, u + G::PartitionType + 8, 0xC79926B7B668C087);
+        L::PutAt<std::uint32_t>(out, u + G::PartitionId, std::uint32_t(v.letter));
+        L::Put(out, G::Attributes, v.gptAttributes, u);
+        const std::string_view name = "Basic data partition";
+        for (std::size_t i = 0; i < name.size(); ++i)
+            L::PutAt<std::uint16_t>(out, u + G::Name + 2 * i, std::uint8_t(name[i]));
+    } else if (style == kStyleMbr) {
+        using M = L::PARTITION_INFORMATION_MBR;
+        L::Put(out, M::PartitionType, 0x07, u);  // IFS (NTFS)
+        L::Put(out, M::BootIndicator, v.letter == 'C' ? 1 : 0, u);
+        L::Put(out, M::RecognizedPartition, 1, u);
+        L::Put(out, M::HiddenSectors, DWORD(v.diskOffset / 512), u);
+    }
+}
+
+// The disk's partitions are the volumes that lie on it, by number, in the first one's style.
+DWORD getDriveLayoutEx(ControlCall& c) {
+    DiskTarget t = diskTarget(c);
+    if (t.error) return t.error;
+    std::vector<const Volume*> parts;
+    for (const auto& [letter, v] : c.s.volumes)
+        if (c.s.diskOf(v) == t.disk) parts.push_back(&v);
+    std::sort(parts.begin(), parts.end(), [](const Volume* a, const Volume* b) {
+        return a->partitionNumber < b->partitionNumber;
+    });
+    using X = L::DRIVE_LAYOUT_INFORMATION_EX;
+    using P = L::PARTITION_INFORMATION_EX;
+    // Every entry must fit, or nothing is returned.
+    const std::size_t size = X::PartitionEntry + parts.size() * P::kSize;
+    if (DWORD e = needOut(c, size)) return e;
+    const DWORD style = parts.empty() ? kStyleRaw : parts.front()->gpt ? kStyleGpt : kStyleMbr;
+    auto out = outBytes(c);
+    L::Put(out, X::PartitionStyle, style);
+    L::Put(out, X::PartitionCount, DWORD(parts.size()));
+    if (style == kStyleMbr) {
+        L::Put(out, L::DRIVE_LAYOUT_INFORMATION_MBR::Signature, 0x48420000 + t.disk->deviceNumber,
+               X::Union);
+    } else if (style == kStyleGpt) {
+        using G = L::DRIVE_LAYOUT_INFORMATION_GPT;
+        constexpr std::int64_t kFirstUsable = 17408, kBackupTables = 16896;
+        L::Put(out, G::StartingUsableOffset, kFirstUsable, X::Union);
+        L::Put(out, G::UsableLength, std::int64_t(t.disk->size) - kFirstUsable - kBackupTables,
+               X::Union);
+        L::Put(out, G::MaxPartitionCount, 128, X::Union);
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        putPartition(out, X::PartitionEntry + i * P::kSize, *parts[i], style);
+    c.returned = DWORD(size);
+    return err::SUCCESS;
+}
+
+// A volume's partition; a disk answers as one partition, number 0, over all of it.
+DWORD getPartitionInfoEx(ControlCall& c) {
+    DiskTarget t = diskTarget(c);
+    if (t.error) return t.error;
+    using P = L::PARTITION_INFORMATION_EX;
+    if (DWORD e = needOut(c, P::kSize)) return e;
+    if (t.volume) {
+        putPartition(outBytes(c), 0, *t.volume, t.volume->gpt ? kStyleGpt : kStyleMbr);
+    } else {
+        Volume whole;
+        whole.length = t.disk->size;
+        whole.partitionNumber = 0;
+        putPartition(outBytes(c), 0, whole, kStyleRaw);
+    }
+    c.returned = P::kSize;
+    return err::SUCCESS;
+}
+
 DWORD getVolumeDiskExtents(ControlCall& c) {
     if (c.open.kind != Open::Kind::Volume) return err::INVALID_FUNCTION;
     const Volume& v = *c.s.volume(c.open.drive);
@@ -404,6 +494,8 @@ constexpr Row kControls[] = {
     {L::IOCTL_STORAGE_GET_DEVICE_NUMBER, getDeviceNumber},
     {L::IOCTL_STORAGE_QUERY_PROPERTY, queryProperty},
     {L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, getVolumeDiskExtents},
+    {L::IOCTL_DISK_GET_DRIVE_LAYOUT_EX, getDriveLayoutEx},
+    {L::IOCTL_DISK_GET_PARTITION_INFO_EX, getPartitionInfoEx},
     {L::IOCTL_STORAGE_CHECK_VERIFY, checkVerify},
     {L::IOCTL_STORAGE_CHECK_VERIFY2, checkVerify},
     {L::IOCTL_STORAGE_EJECT_MEDIA, [](ControlCall& c) { return changeMedium(c, false); }},

@@ -1,6 +1,7 @@
 // "DeviceIoControl...": the catalogue, the dialog's texts, and the press on the simulated machine.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "devctl/IoControl.h"
@@ -134,6 +135,23 @@ TEST_F(AnyRequest, SendsTheBytesAndShowsOnlyWhatCameBack) {
     Press("0x00221234", "", "8", "cmdCancel");
     EXPECT_EQ(Count("DeviceIoControl"), 2);
     EXPECT_EQ(frm.ioControl.outSize, "8");  // kept for the next use all the same
+}
+
+// The machine's partitions, as the dialog decodes them; a buffer short of one entry gets none.
+TEST_F(AnyRequest, ThePartitionTableOfTheMachine) {
+    m.setVolumeGpt('C', false);
+    Open("\\\\.\\PhysicalDrive0");
+    Press("IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "", "192");
+    EXPECT_EQ(Result(), "DeviceIoControl res=1 dwBytesRet=192");
+    const auto shown = Shown();
+    ASSERT_EQ(shown.size(), 12u + 3);
+    EXPECT_EQ(shown[12], "PartitionStyle=MBR  Count=1");
+    EXPECT_EQ(shown[14],
+              "#1 Offset=1048576 Length=82251751424 Number=1 Type=0x07 Boot=1 "
+              "Recognized=1 HiddenSectors=2048");
+    Press("IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "", "191");
+    EXPECT_EQ(Result(), "DeviceIoControl res=0  Err=122  (INSUFFICIENT_BUFFER)");
+    EXPECT_EQ(Shown(), std::vector<std::string>{});
 }
 
 TEST_F(AnyRequest, RefusesTextsItCannotSendAndNamesFailures) {
@@ -320,6 +338,26 @@ TEST(Decoders, ReadOnlyWhatTheAnswerHolds) {
               std::vector<std::string>{"PartitionStyle=GPT  " + entry(1, 'A')});
     EXPECT_TRUE(devctl::DecodeAnswer(L::IOCTL_DISK_GET_PARTITION_INFO_EX, {}, entryBytes.first(143))
                     .empty());
+}
+
+// Random answers of every length, counts and offsets anything: under the sanitizers a read
+// beyond the vector (sized exactly to the answer) fails the run.
+TEST(Decoders, RandomAnswersAreReadOnlyInside) {
+    std::mt19937 rng(19);
+    const L::DWORD codes[] = {
+        L::IOCTL_DISK_GET_DRIVE_LAYOUT_EX, L::IOCTL_DISK_GET_PARTITION_INFO_EX,
+        L::IOCTL_STORAGE_QUERY_PROPERTY,   L::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX,
+        L::FSCTL_GET_NTFS_VOLUME_DATA,     L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS};
+    const std::vector<std::uint8_t> deviceQuery(12, 0);
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<std::uint8_t> out(rng() % 800);
+        for (auto& b : out) b = static_cast<std::uint8_t>(rng() % 4 ? rng() % 3 : rng());
+        // Offsets and sizes that point near the end, where a read would slip over it.
+        for (std::size_t at = 0; at + 4 <= out.size() && at < 64; at += 4)
+            if (rng() % 4 == 0)
+                L::PutAt<std::uint32_t>(out, at, std::uint32_t(out.size() - rng() % 8));
+        for (const L::DWORD code : codes) (void)devctl::DecodeAnswer(code, deviceQuery, out);
+    }
 }
 
 }  // namespace decoders
