@@ -379,7 +379,8 @@ TEST_P(Conformance, DeviceControlRequests) {
         property{"property", L::IOCTL_STORAGE_QUERY_PROPERTY, D::kSize},
         extents{"extents", L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, kExtents},
         layout{"layout", L::IOCTL_DISK_GET_DRIVE_LAYOUT_EX, kExtents},
-        partition{"partition", L::IOCTL_DISK_GET_PARTITION_INFO_EX, L::PARTITION_INFORMATION_EX::kSize},
+        partition{"partition", L::IOCTL_DISK_GET_PARTITION_INFO_EX,
+                  L::PARTITION_INFORMATION_EX::kSize},
         lock{"lock", L::FSCTL_LOCK_VOLUME, 0}, unlock{"unlock", L::FSCTL_UNLOCK_VOLUME, 0};
     auto send = [&](Handle h, const Request& r, DWORD& n) {
         answer.fill(0);
