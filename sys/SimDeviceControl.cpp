@@ -199,15 +199,26 @@ DWORD queryProperty(ControlCall& c) {
     if (L::Get(in, Q::PropertyId) != 0 || L::Get(in, Q::QueryType) != 0) return err::NOT_SUPPORTED;
     // At least the version and size must fit; the rest is cut to the buffer.
     if (c.outSize < 8 || !c.out) return err::INVALID_PARAMETER;
-    std::uint8_t head[D::kSize] = {};
-    L::Put(head, D::Version, D::kSize);
-    L::Put(head, D::Size, D::kSize);
+    // The head, then each text with its NUL; Size is the whole, cut to the buffer.
+    std::vector<std::uint8_t> answer(D::kSize);
+    auto text = [&](const std::string& s, auto offsetField) {
+        if (s.empty()) return;
+        L::Put(answer, offsetField, DWORD(answer.size()));
+        answer.insert(answer.end(), s.begin(), s.end());
+        answer.push_back(0);
+    };
+    text(t.disk->vendor, D::VendorIdOffset);
+    text(t.disk->product, D::ProductIdOffset);
+    text(t.disk->revision, D::ProductRevisionOffset);
+    text(t.disk->serial, D::SerialNumberOffset);
+    L::Put(answer, D::Version, D::kSize);
+    L::Put(answer, D::Size, DWORD(answer.size()));
     // The SCSI peripheral type: 0, a direct-access device (Wine puts FILE_DEVICE_DISK here).
-    L::Put(head, D::DeviceType, 0);
-    L::Put(head, D::RemovableMedia, t.disk->removable ? 1 : 0);
-    L::Put(head, D::BusType, t.disk->busType);
-    c.returned = std::min<DWORD>(c.outSize, D::kSize);
-    std::copy_n(head, c.returned, outBytes(c).begin());
+    L::Put(answer, D::DeviceType, 0);
+    L::Put(answer, D::RemovableMedia, t.disk->removable ? 1 : 0);
+    L::Put(answer, D::BusType, t.disk->busType);
+    c.returned = std::min<DWORD>(c.outSize, DWORD(answer.size()));
+    std::copy_n(answer.begin(), c.returned, outBytes(c).begin());
     return err::SUCCESS;
 }
 

@@ -315,6 +315,16 @@ void SimMachine::setDiskIdentity(const std::string& disk, DWORD deviceNumber, st
     d.removable = removable;
 }
 
+void SimMachine::setDiskStrings(const std::string& disk, const std::string& vendor,
+                                const std::string& product, const std::string& revision,
+                                const std::string& serial) {
+    Device& d = diskNamed(*s_, disk);
+    d.vendor = vendor;
+    d.product = product;
+    d.revision = revision;
+    d.serial = serial;
+}
+
 void SimMachine::setDiskReadOnly(const std::string& disk, bool readOnly) {
     std::uint64_t& a = diskNamed(*s_, disk).attributes;
     a = readOnly ? (a | 2) : (a & ~std::uint64_t(2));

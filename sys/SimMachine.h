@@ -81,6 +81,10 @@ class SimMachine : public Kernel {
     void setDiskSize(const std::string& disk, std::uint64_t bytes);
     void setDiskIdentity(const std::string& disk, DWORD deviceNumber, std::int32_t busType,
                          bool removable);
+    // The device descriptor's vendor, product, revision and serial; "" leaves one out.
+    void setDiskStrings(const std::string& disk, const std::string& vendor,
+                        const std::string& product, const std::string& revision,
+                        const std::string& serial);
     void setDiskReadOnly(const std::string& disk, bool readOnly);  // DISK_ATTRIBUTE_READ_ONLY
     void setDiskAttributes(const std::string& disk, std::uint64_t attributes);
     std::uint64_t diskAttributes(const std::string& disk) const;

@@ -61,6 +61,9 @@ struct Device {
     DWORD deviceNumber = 0;
     std::int32_t busType = 17;  // NVMe
     bool removable = false;
+    // The device descriptor's texts; an empty one is not there (its offset is 0).
+    std::string vendor, product = "SIMULATED NVME DISK", revision = "1.0",
+                        serial = "0000_0000_0000_0001.";
     std::uint64_t attributes = 0;    // DISK_ATTRIBUTE_OFFLINE 0x1, DISK_ATTRIBUTE_READ_ONLY 0x2
     bool attributesPersist = false;  // the last change was to outlive a restart
     DWORD mediaChanges = 0;

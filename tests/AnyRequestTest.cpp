@@ -154,6 +154,27 @@ TEST_F(AnyRequest, ThePartitionTableOfTheMachine) {
     EXPECT_EQ(Shown(), std::vector<std::string>{});
 }
 
+// The device descriptor's texts, with and without a serial, and cut by the buffer.
+TEST_F(AnyRequest, TheDeviceDescriptorsTexts) {
+    Open("\\\\.\\PhysicalDrive0");
+    const std::string zeros = "00 00 00 00 00 00 00 00 00 00 00 00";
+    using Texts = std::vector<std::string>;
+    Press("IOCTL_STORAGE_QUERY_PROPERTY", zeros, "1024");
+    EXPECT_EQ(Result(), "DeviceIoControl res=1 dwBytesRet=85");
+    auto texts = [&] {
+        const auto shown = Shown();
+        return Texts(shown.end() - 4, shown.end());
+    };
+    EXPECT_EQ(texts(), (Texts{"Vendor=(none)", "Product=SIMULATED NVME DISK", "Revision=1.0",
+                              "Serial=0000_0000_0000_0001."}));
+    m.setDiskStrings("PhysicalDrive0", "ATA", "Disk  ", "2.0", "");
+    Press("IOCTL_STORAGE_QUERY_PROPERTY", zeros, "1024");
+    EXPECT_EQ(texts(), (Texts{"Vendor=ATA", "Product=Disk", "Revision=2.0", "Serial=(none)"}));
+    Press("IOCTL_STORAGE_QUERY_PROPERTY", zeros, "47");
+    EXPECT_EQ(texts(), (Texts{"Vendor=ATA", "Product=Dis (no NUL)", "Revision=(outside the answer)",
+                              "Serial=(none)"}));
+}
+
 TEST_F(AnyRequest, RefusesTextsItCannotSendAndNamesFailures) {
     m.addFile("C:\\a.txt");
     Open("C:\\a.txt", "0x80000000");
