@@ -44,9 +44,10 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus"
   log=build/fuzz/$t.log
   set +e
+  # The window holds up to 2^31 bytes to read or write, as a Count box may ask: room for that.
   nice -n 10 build/fuzz/tests/fuzz/fuzz_$t "${options[@]}" -max_total_time="$each" -timeout=10 \
-    -max_len="${max_len[$t]}" -artifact_prefix=build/fuzz/findings/$t- "$corpus" "${seeds[@]}" \
-    >"$log" 2>&1
+    -rss_limit_mb=4096 -max_len="${max_len[$t]}" -artifact_prefix=build/fuzz/findings/$t- \
+    "$corpus" "${seeds[@]}" >"$log" 2>&1
   rc=$?
   set -e
   [ -n "$seed" ] && rm -rf "$corpus"

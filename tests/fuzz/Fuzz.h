@@ -4,10 +4,13 @@
 // which libFuzzer takes for a crash, keeping the input.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "io/Numbers.h"
 
 #define FUZZ_CHECK(c) ((c) ? void(0) : throw std::logic_error("fuzz check failed: " #c))
 
@@ -33,6 +36,16 @@ struct Bytes {
         return s;
     }
 };
+
+// A Count past a MiB, as the box would read it: it sizes the window's buffer, which costs a run
+// seconds and gigabytes and tells nothing new (the size tests hold such counts).
+inline bool Huge(std::string_view value) {
+    while (value.ends_with('\r') || value.ends_with(' ')) value.remove_suffix(1);
+    while (value.starts_with(' ')) value.remove_prefix(1);
+    constexpr double kMiB = 1 << 20;
+    return std::abs(io::ValueOfText(value)) > kMiB ||
+           std::abs(io::NumberText(value).value_or(0)) > kMiB;
+}
 
 }  // namespace fuzz
 
