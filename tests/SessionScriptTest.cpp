@@ -94,6 +94,8 @@ TEST(SessionScript, AnUnreadableLineIsNamedByItsNumber) {
         EXPECT_EQ(e->line, line) << text << " -> " << e->message;
         EXPECT_FALSE(e->message.empty());
     }
+    EXPECT_EQ(std::get<ScriptError>(ParseScript("press Write\n  answer Yes\n")).message,
+              "a dialog takes only values and the press of a button");
 }
 
 TEST(SessionNames, CaptionsReadWithoutAmpersandOrColon) {
