@@ -1,7 +1,6 @@
 // "DeviceIoControl...": the catalogue, the dialog's texts, and the press on the simulated machine.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "devctl/IoControl.h"
@@ -318,26 +317,6 @@ TEST(Decoders, ReadOnlyWhatTheAnswerHolds) {
               std::vector<std::string>{"PartitionStyle=GPT  " + entry(1, 'A')});
     EXPECT_TRUE(devctl::DecodeAnswer(L::IOCTL_DISK_GET_PARTITION_INFO_EX, {}, entryBytes.first(143))
                     .empty());
-}
-
-// Random answers of every length, counts and offsets anything: under the sanitizers a read
-// beyond the vector (sized exactly to the answer) fails the run.
-TEST(Decoders, RandomAnswersAreReadOnlyInside) {
-    std::mt19937 rng(19);
-    const L::DWORD codes[] = {
-        L::IOCTL_DISK_GET_DRIVE_LAYOUT_EX, L::IOCTL_DISK_GET_PARTITION_INFO_EX,
-        L::IOCTL_STORAGE_QUERY_PROPERTY,   L::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX,
-        L::FSCTL_GET_NTFS_VOLUME_DATA,     L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS};
-    const std::vector<std::uint8_t> deviceQuery(12, 0);
-    for (int i = 0; i < 3000; ++i) {
-        std::vector<std::uint8_t> out(rng() % 800);
-        for (auto& b : out) b = static_cast<std::uint8_t>(rng() % 4 ? rng() % 3 : rng());
-        // Offsets and sizes that point near the end, where a read would slip over it.
-        for (std::size_t at = 0; at + 4 <= out.size() && at < 64; at += 4)
-            if (rng() % 4 == 0)
-                L::PutAt<std::uint32_t>(out, at, std::uint32_t(out.size() - rng() % 8));
-        for (const L::DWORD code : codes) (void)devctl::DecodeAnswer(code, deviceQuery, out);
-    }
 }
 
 }  // namespace decoders

@@ -1,10 +1,12 @@
 // Whatever a device answers a request (any bytes, any count, any result): each row's line reads
-// only the bytes the answer returned, is one line, and is the line the window shows.
+// only the bytes the answer returned, is one line, and is the line the window shows; the
+// decoders of "DeviceIoControl..." read only the bytes returned and write whole lines.
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "app/FrmMain.h"
+#include "devctl/IoControl.h"
 #include "devctl/Requests.h"
 #include "session/InertKernel.h"
 #include "tests/fuzz/Fuzz.h"
@@ -32,8 +34,25 @@ bool OneLine(const std::string& line) {
     return !line.empty() && std::ranges::none_of(line, [](unsigned char c) { return c < ' '; });
 }
 
+void Decoded(fuzz::Bytes& in) {
+    namespace L = sys::ioctl;
+    static const L::DWORD kCodes[] = {
+        L::IOCTL_DISK_GET_DRIVE_LAYOUT_EX,   L::IOCTL_DISK_GET_PARTITION_INFO_EX,
+        L::IOCTL_STORAGE_QUERY_PROPERTY,     L::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX,
+        L::FSCTL_GET_NTFS_VOLUME_DATA,       L::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS,
+        L::IOCTL_STORAGE_GET_DEVICE_NUMBER};
+    const L::DWORD code = kCodes[in.pick(std::size(kCodes))];
+    const std::uint8_t query[12] = {};  // the device descriptor's standard query
+    const std::string_view bytes = in.rest;
+    const auto block = std::make_unique<std::uint8_t[]>(bytes.size());
+    std::memcpy(block.get(), bytes.data(), bytes.size());
+    for (const std::string& line : devctl::DecodeAnswer(code, query, {block.get(), bytes.size()}))
+        FUZZ_CHECK(OneLine(line) || line.empty());
+}
+
 void Answers(std::string_view input) {
     fuzz::Bytes in{input};
+    if (in.byte() % 4 == 0) return Decoded(in);
     const auto rows = devctl::Requests();
     const std::size_t which = in.pick(rows.size() + 2);
     const devctl::Request& row = which < rows.size()    ? rows[which]
