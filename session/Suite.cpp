@@ -33,21 +33,15 @@ std::string ReadFile(const fs::path& path, bool& ok) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-std::vector<std::string> Lines(const std::string& text) {
+// The lines a golden transcript compares: all but the handle's value, which another process
+// or another run gets otherwise.
+std::vector<std::string> Compared(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        if (line.rfind("# lblHandle: ", 0) != 0) lines.push_back(line);
     }
-    return lines;
-}
-
-// The lines a golden transcript compares: all but the handle's value, which another process
-// or another run gets otherwise.
-std::vector<std::string> Compared(const std::string& text) {
-    std::vector<std::string> lines = Lines(text);
-    std::erase_if(lines, [](const std::string& l) { return l.rfind("# lblHandle: ", 0) == 0; });
     return lines;
 }
 
@@ -131,8 +125,9 @@ void WriteJUnit(std::ostream& xml, const std::vector<Entry>& entries, double sec
     xml << "</testsuite>\n";
 }
 
-// Runs one rehearsed script and judges it by its expects, or by its golden transcript.
-void RunOne(Entry& e, sys::Kernel& kernel, const RunOptions& options, const SuiteOptions& suite,
+// Runs one rehearsed script and judges it by its expects, or by its golden transcript; false
+// when Ctrl+C stopped it.
+bool RunOne(Entry& e, sys::Kernel& kernel, const RunOptions& options, const SuiteOptions& suite,
             std::ostream& out, std::ostream& err) {
     std::ostringstream transcript;
     const auto start = std::chrono::steady_clock::now();
@@ -142,8 +137,9 @@ void RunOne(Entry& e, sys::Kernel& kernel, const RunOptions& options, const Suit
     e.transcript = transcript.str();
     out << e.transcript;
     e.verdict = o.status == kRunPassed ? Entry::Verdict::Pass : Entry::Verdict::Fail;
-    e.why = o.status == kRunInterrupted ? "interrupted (Ctrl+C)" : o.failure;
-    if (!suite.golden && !suite.updateGolden) return;
+    const bool interrupted = o.status == kRunInterrupted;
+    e.why = interrupted ? "interrupted (Ctrl+C)" : o.failure;
+    if (!suite.golden && !suite.updateGolden) return !interrupted;
 
     // The golden form: the transcript, then the exit status the script alone would have.
     const std::string actual = e.transcript + "exit " + std::to_string(o.status) + "\n";
@@ -153,7 +149,7 @@ void RunOne(Entry& e, sys::Kernel& kernel, const RunOptions& options, const Suit
     bool found = false;
     const std::string wanted = ReadFile(golden, found);
     if (suite.updateGolden) {
-        if (found && wanted == actual) return;
+        if (found && wanted == actual) return !interrupted;
         std::ofstream file(golden, std::ios::binary);
         file << actual;
         if (!file.flush()) {
@@ -162,19 +158,20 @@ void RunOne(Entry& e, sys::Kernel& kernel, const RunOptions& options, const Suit
         } else {
             err << "hbrun: wrote " << golden.string() << '\n';
         }
-        return;
+        return !interrupted;
     }
-    if (o.status == kRunInterrupted) return;
+    if (interrupted) return false;
     if (!found) {
         e.verdict = Entry::Verdict::Fail;
         e.why = "no golden transcript " + goldenName;
-        return;
+        return true;
     }
     const std::string diff = UnifiedDiff(Compared(wanted), Compared(actual), goldenName,
                                          e.name + " (this run)");
     e.verdict = diff.empty() ? Entry::Verdict::Pass : Entry::Verdict::Fail;
     e.why = diff.empty() ? "" : "differs from " + goldenName;
     out << diff;
+    return true;
 }
 
 }  // namespace
@@ -221,8 +218,7 @@ int RunSuite(const std::vector<std::string>& paths, sys::Kernel& kernel, const R
             out << e.prepared.listing;
             e.why = "not run: a dry run";
         } else {
-            RunOne(e, kernel, options, suite, out, err);
-            interrupted = e.why == "interrupted (Ctrl+C)";
+            interrupted = !RunOne(e, kernel, options, suite, out, err);
         }
     }
     const double seconds =
