@@ -226,53 +226,85 @@ DWORD queryProperty(ControlCall& c) {
 
 constexpr DWORD kStyleMbr = 0, kStyleGpt = 1, kStyleRaw = 2;
 
-// One PARTITION_INFORMATION_EX: an NTFS partition of the volume's style, a GPT one named as
-// Windows names a basic data partition.
-void putPartition(std::span<std::uint8_t> out, std::size_t at, const Volume& v, DWORD style) {
+// One partition as PARTITION_INFORMATION_EX describes it.
+struct Entry {
+    std::uint64_t offset = 0, length = 0;
+    DWORD number = 0;
+    std::uint8_t mbrType = 0x07;  // IFS (NTFS)
+    bool boot = false;
+    std::uint32_t id = 0;  // the first word of a GPT partition's id
+    std::uint64_t gptAttributes = 0;
+    std::string_view name = "Basic data partition";  // as Windows names a basic data partition
+};
+
+// A volume's partition; its GPT id follows the drive letter.
+Entry EntryOf(const Volume& v) {
+    Entry e{v.diskOffset, v.length, v.partitionNumber};
+    e.boot = v.letter == 'C';
+    e.id = std::uint32_t(v.letter);
+    e.gptAttributes = v.gptAttributes;
+    return e;
+}
+
+Entry EntryOf(const SimMachine::Partition& p) {
+    return {p.offset, p.length, p.number, p.mbrType, p.boot, p.number, 0, p.name};
+}
+
+bool Recognized(std::uint8_t mbrType) {
+    return mbrType != 0 && mbrType != 0x05 && mbrType != 0x0F;  // empty, extended
+}
+
+void putPartition(std::span<std::uint8_t> out, std::size_t at, const Entry& e, DWORD style) {
     using P = L::PARTITION_INFORMATION_EX;
     L::Put(out, P::PartitionStyle, style, at);
-    L::Put(out, P::StartingOffset, std::int64_t(v.diskOffset), at);
-    L::Put(out, P::PartitionLength, std::int64_t(v.length), at);
-    L::Put(out, P::PartitionNumber, v.partitionNumber, at);
+    L::Put(out, P::StartingOffset, std::int64_t(e.offset), at);
+    L::Put(out, P::PartitionLength, std::int64_t(e.length), at);
+    L::Put(out, P::PartitionNumber, e.number, at);
     const std::size_t u = at + P::Union;
     if (style == kStyleGpt) {
         using G = L::PARTITION_INFORMATION_GPT;
-        // PARTITION_BASIC_DATA_GUID {EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}; the id follows the
-        // drive letter.
+        // PARTITION_BASIC_DATA_GUID {EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}.
         L::PutAt<std::uint32_t>(out, u + G::PartitionType, 0xEBD0A0A2);
         L::PutAt<std::uint16_t>(out, u + G::PartitionType + 4, 0xB9E5);
         L::PutAt<std::uint16_t>(out, u + G::PartitionType + 6, 0x4433);
         L::PutAt<std::uint64_t>(out, u + G::PartitionType + 8, 0xC79926B7B668C087);
-        L::PutAt<std::uint32_t>(out, u + G::PartitionId, std::uint32_t(v.letter));
-        L::Put(out, G::Attributes, v.gptAttributes, u);
-        const std::string_view name = "Basic data partition";
-        for (std::size_t i = 0; i < name.size(); ++i)
-            L::PutAt<std::uint16_t>(out, u + G::Name + 2 * i, std::uint8_t(name[i]));
+        L::PutAt<std::uint32_t>(out, u + G::PartitionId, e.id);
+        L::Put(out, G::Attributes, e.gptAttributes, u);
+        for (std::size_t i = 0; i < e.name.size(); ++i)
+            L::PutAt<std::uint16_t>(out, u + G::Name + 2 * i, std::uint8_t(e.name[i]));
     } else if (style == kStyleMbr) {
         using M = L::PARTITION_INFORMATION_MBR;
-        L::Put(out, M::PartitionType, 0x07, u);  // IFS (NTFS)
-        L::Put(out, M::BootIndicator, v.letter == 'C' ? 1 : 0, u);
-        L::Put(out, M::RecognizedPartition, 1, u);
-        L::Put(out, M::HiddenSectors, DWORD(v.diskOffset / 512), u);
+        L::Put(out, M::PartitionType, e.mbrType, u);
+        L::Put(out, M::BootIndicator, e.boot ? 1 : 0, u);
+        L::Put(out, M::RecognizedPartition, Recognized(e.mbrType) ? 1 : 0, u);
+        L::Put(out, M::HiddenSectors, DWORD(e.offset / 512), u);
     }
 }
 
-// The disk's partitions are the volumes that lie on it, by number, in the first one's style.
+// The disk's own table, or the volumes that lie on it, by number, in the first one's style.
 DWORD getDriveLayoutEx(ControlCall& c) {
     DiskTarget t = diskTarget(c);
     if (t.error) return t.error;
-    std::vector<const Volume*> parts;
-    for (const auto& [letter, v] : c.s.volumes)
-        if (c.s.diskOf(v) == t.disk) parts.push_back(&v);
-    std::sort(parts.begin(), parts.end(), [](const Volume* a, const Volume* b) {
-        return a->partitionNumber < b->partitionNumber;
-    });
+    std::vector<Entry> parts;
+    DWORD style = kStyleRaw;
+    if (t.disk->ownTable) {
+        for (const auto& p : t.disk->table) parts.push_back(EntryOf(p));
+        style = t.disk->tableGpt ? kStyleGpt : kStyleMbr;
+    } else {
+        std::vector<const Volume*> volumes;
+        for (const auto& [letter, v] : c.s.volumes)
+            if (c.s.diskOf(v) == t.disk) volumes.push_back(&v);
+        std::sort(volumes.begin(), volumes.end(), [](const Volume* a, const Volume* b) {
+            return a->partitionNumber < b->partitionNumber;
+        });
+        for (const Volume* v : volumes) parts.push_back(EntryOf(*v));
+        if (!volumes.empty()) style = volumes.front()->gpt ? kStyleGpt : kStyleMbr;
+    }
     using X = L::DRIVE_LAYOUT_INFORMATION_EX;
     using P = L::PARTITION_INFORMATION_EX;
     // Every entry must fit, or nothing is returned.
     const std::size_t size = X::PartitionEntry + parts.size() * P::kSize;
     if (DWORD e = needOut(c, size)) return e;
-    const DWORD style = parts.empty() ? kStyleRaw : parts.front()->gpt ? kStyleGpt : kStyleMbr;
     auto out = outBytes(c);
     L::Put(out, X::PartitionStyle, style);
     L::Put(out, X::PartitionCount, DWORD(parts.size()));
@@ -288,7 +320,7 @@ DWORD getDriveLayoutEx(ControlCall& c) {
         L::Put(out, G::MaxPartitionCount, 128, X::Union);
     }
     for (std::size_t i = 0; i < parts.size(); ++i)
-        putPartition(out, X::PartitionEntry + i * P::kSize, *parts[i], style);
+        putPartition(out, X::PartitionEntry + i * P::kSize, parts[i], style);
     c.returned = DWORD(size);
     return err::SUCCESS;
 }
@@ -299,14 +331,10 @@ DWORD getPartitionInfoEx(ControlCall& c) {
     if (t.error) return t.error;
     using P = L::PARTITION_INFORMATION_EX;
     if (DWORD e = needOut(c, P::kSize)) return e;
-    if (t.volume) {
-        putPartition(outBytes(c), 0, *t.volume, t.volume->gpt ? kStyleGpt : kStyleMbr);
-    } else {
-        Volume whole;
-        whole.length = t.disk->size;
-        whole.partitionNumber = 0;
-        putPartition(outBytes(c), 0, whole, kStyleRaw);
-    }
+    if (t.volume)
+        putPartition(outBytes(c), 0, EntryOf(*t.volume), t.volume->gpt ? kStyleGpt : kStyleMbr);
+    else
+        putPartition(outBytes(c), 0, Entry{0, t.disk->size, 0}, kStyleRaw);
     c.returned = P::kSize;
     return err::SUCCESS;
 }
@@ -424,6 +452,35 @@ DWORD setOnline(ControlCall& c, bool online) {
     return err::SUCCESS;
 }
 
+// NTFS_VOLUME_DATA_BUFFER of an NTFS volume; the extended data that may follow it is not
+// modelled. Other file systems do not know the request.
+DWORD getNtfsVolumeData(ControlCall& c) {
+    Volume* v = nullptr;
+    if (DWORD e = volumeTarget(c, v)) return e;
+    if (v->fileSystem != "NTFS") return err::INVALID_FUNCTION;
+    using N = L::NTFS_VOLUME_DATA_BUFFER;
+    if (DWORD e = needOut(c, N::kSize)) return e;
+    const std::uint64_t cluster = std::uint64_t(v->sectorsPerCluster) * v->bytesPerSector;
+    const std::int64_t clusters = std::int64_t(v->totalBytes / cluster);
+    constexpr std::int64_t kMftStart = 786432;
+    auto out = outBytes(c);
+    L::Put(out, N::VolumeSerialNumber, std::int64_t(v->serial));
+    L::Put(out, N::NumberSectors, std::int64_t(v->totalBytes / v->bytesPerSector));
+    L::Put(out, N::TotalClusters, clusters);
+    L::Put(out, N::FreeClusters, std::int64_t(v->freeBytes / cluster));
+    L::Put(out, N::BytesPerSector, v->bytesPerSector);
+    L::Put(out, N::BytesPerCluster, DWORD(cluster));
+    // Records of 1 KiB, smaller than a cluster: no whole clusters per record.
+    L::Put(out, N::BytesPerFileRecordSegment, 1024);
+    L::Put(out, N::MftValidDataLength, std::int64_t(256) * 1024 * 1024);
+    L::Put(out, N::MftStartLcn, kMftStart);
+    L::Put(out, N::Mft2StartLcn, 2);
+    L::Put(out, N::MftZoneStart, kMftStart);
+    L::Put(out, N::MftZoneEnd, kMftStart + clusters / 8);
+    c.returned = N::kSize;
+    return err::SUCCESS;
+}
+
 // --- Disk and GPT attributes -----------------------------------------------------------------
 
 std::span<const std::uint8_t> inBytes(ControlCall& c) {
@@ -517,6 +574,7 @@ constexpr Row kControls[] = {
     {L::FSCTL_IS_VOLUME_MOUNTED, isMounted},
     {L::FSCTL_MARK_VOLUME_DIRTY, markDirty},
     {L::FSCTL_IS_VOLUME_DIRTY, isDirty},
+    {L::FSCTL_GET_NTFS_VOLUME_DATA, getNtfsVolumeData},
     {L::IOCTL_DISK_GET_DISK_ATTRIBUTES, getDiskAttributes},
     {L::IOCTL_DISK_SET_DISK_ATTRIBUTES, setDiskAttributes},
     {L::IOCTL_VOLUME_GET_GPT_ATTRIBUTES, getGptAttributes},

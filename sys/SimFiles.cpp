@@ -493,9 +493,10 @@ BOOL SimMachine::DeviceIoControl(Handle h, DWORD ioControlCode, const void* inBu
         ((required & 2) && !(o->access & w::FILE_WRITE_DATA)))
         return fail(err::ACCESS_DENIED);
     ControlCall call{s, h, *o, inBuffer, inSize, outBuffer, outSize};
-    if (DWORD e = handler(call)) return fail(e);
-    if (bytesReturned) *bytesReturned = call.returned;
-    return 1;
+    const DWORD e = handler(call);
+    // MORE_DATA is a warning: what did fit was transferred, and the count says how much.
+    if (bytesReturned && (!e || e == err::MORE_DATA)) *bytesReturned = call.returned;
+    return e ? fail(e) : 1;
 }
 
 }  // namespace sys

@@ -95,6 +95,22 @@ class SimMachine : public Kernel {
     bool gptAppliedToAll(char letter) const;  // the last change asked for every volume
     // Where a volume lies; the first extent names the disk it is on.
     void setVolumeExtents(char letter, const std::vector<Extent>& extents);
+    // A disk's own partition table, which the layout request lists in place of the one its
+    // volumes make. MBR entries are listed as given, in slots of four as Windows lists them
+    // (type 0: an empty slot; 0x05 or 0x0F: an extended partition, not recognized); GPT entries
+    // are basic-data partitions with their names, cut to 36 characters.
+    struct Partition {
+        std::uint64_t offset = 0, length = 0;
+        DWORD number = 0;
+        std::uint8_t mbrType = 0x07;
+        bool boot = false;
+        std::string name;
+    };
+    void setDiskPartitions(const std::string& disk, bool gpt, std::vector<Partition> entries);
+    // Three disks for the decoders: PhysicalDrive1, MBR, three primary partitions and an
+    // extended one holding a logical drive; PhysicalDrive2, GPT, three partitions whose names
+    // use all 36 characters, and a descriptor without a serial; PhysicalDrive3, GPT, 128 entries.
+    void addPartitionedDisks();
     // The next request with this code, on any open handle, answers as given instead: `bytes`
     // in the output buffer (cut to its size), `returned` as the count and `result` as the
     // call's result, the last error untouched. Drivers may answer anything; the bench must cope.

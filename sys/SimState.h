@@ -67,6 +67,9 @@ struct Device {
     std::uint64_t attributes = 0;    // DISK_ATTRIBUTE_OFFLINE 0x1, DISK_ATTRIBUTE_READ_ONLY 0x2
     bool attributesPersist = false;  // the last change was to outlive a restart
     DWORD mediaChanges = 0;
+    // A table of its own; without one the layout lists the volumes on the disk.
+    bool ownTable = false, tableGpt = false;
+    std::vector<SimMachine::Partition> table;
 };
 
 // A run of a volume on a disk.

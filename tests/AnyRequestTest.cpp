@@ -1,6 +1,7 @@
 // "DeviceIoControl...": the catalogue, the dialog's texts, and the press on the simulated machine.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "devctl/IoControl.h"
@@ -172,6 +173,66 @@ TEST_F(AnyRequest, TheDeviceDescriptorsTexts) {
     Press("IOCTL_STORAGE_QUERY_PROPERTY", zeros, "47");
     EXPECT_EQ(texts(), (Texts{"Vendor=ATA", "Product=Dis (no NUL)", "Revision=(outside the answer)",
                               "Serial=(none)"}));
+}
+
+// The machine's other disks as the dialog decodes them: an MBR table with an extended
+// partition, names of all 36 characters, 128 entries, a volume on two disks; and answers refused
+// or cut short when the buffer misses part of them.
+TEST_F(AnyRequest, EveryDiskOfTheMachineDecoded) {
+    m.addPartitionedDisks();
+    m.setVolumeExtents('C', {{"PhysicalDrive0", 1 << 20, 4096}, {"PhysicalDrive2", 0, 512}});
+    const std::string gpt = " Type={EBD0A0A2-B9E5-4433-87C0-68B6B72699C7} Id={000000";
+    struct Row {
+        const char* device;
+        const char* code;
+        const char* size;
+        std::string result;
+        std::size_t count;                       // decoded lines
+        std::map<std::size_t, std::string> has;  // some of them, by index
+    };
+    const Row rows[] = {
+        {"PhysicalDrive1", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "4096", "res=1 dwBytesRet=1200", 10,
+         {{0, "PartitionStyle=MBR  Count=8"},
+          {5, "#4 Offset=34465644544 Length=8589934592 Number=0 Type=0x0F Boot=0 Recognized=0 "
+              "HiddenSectors=67315712"},
+          {6, "#5 Offset=34466693120 Length=8588886016 Number=4 Type=0x07 Boot=0 Recognized=1 "
+              "HiddenSectors=67317760"},
+          {9, "#8 Offset=0 Length=0 Number=0 Type=0x00 Boot=0 Recognized=0 HiddenSectors=0"}}},
+        {"PhysicalDrive2", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "4096", "res=1 dwBytesRet=480", 5,
+         {{4, "#3 Offset=2148532224 Length=1073741824 Number=3" + gpt +
+                  "03-0000-0000-0000-000000000000} Attributes=0x0000000000000000 "
+                  "Name=Third: thirty-six characters, no NUL"}}},
+        {"PhysicalDrive2", "IOCTL_STORAGE_QUERY_PROPERTY", "4096", "res=1 dwBytesRet=63", 5,
+         {{1, "Vendor=(none)"}, {2, "Product=SIMULATED GPT DISK"}, {4, "Serial=(none)"}}},
+        {"PhysicalDrive3", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "65536", "res=1 dwBytesRet=18480", 130,
+         {{0, "PartitionStyle=GPT  Count=128"},
+          {129, "#128 Offset=134217728 Length=1048576 Number=128" + gpt +
+                    "80-0000-0000-0000-000000000000} Attributes=0x0000000000000000 Name=Part 128"}}},
+        {"PhysicalDrive3", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "18479",
+         "res=0  Err=122  (INSUFFICIENT_BUFFER)", 0, {}},
+        {"C:", "FSCTL_GET_NTFS_VOLUME_DATA", "96", "res=1 dwBytesRet=96", 3,
+         {{0, "VolumeSerialNumber=0x0000000043000000 NumberSectors=160647952 "
+              "TotalClusters=20080994 FreeClusters=10040497 TotalReserved=0"},
+          {1, "BytesPerSector=512 BytesPerCluster=4096 BytesPerFileRecordSegment=1024 "
+              "ClustersPerFileRecordSegment=0"}}},
+        {"C:", "FSCTL_GET_NTFS_VOLUME_DATA", "95", "res=0  Err=122  (INSUFFICIENT_BUFFER)", 0, {}},
+        // Too small for both extents: the count alone comes back, to size the next try.
+        {"C:", "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS", "55", "res=0  Err=234  (MORE_DATA)", 1,
+         {{0, "NumberOfDiskExtents=2  (the bytes hold 0)"}}},
+        {"C:", "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS", "56", "res=1 dwBytesRet=56", 3,
+         {{1, "#0 DiskNumber=0 Offset=1048576 Length=4096"},
+          {2, "#1 DiskNumber=2 Offset=0 Length=512"}}},
+    };
+    const std::string query = "00 00 00 00 00 00 00 00 00 00 00 00";
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.device) + " " + r.code + " " + r.size);
+        Open(std::string("\\\\.\\") + r.device, "0x80000000");
+        Press(r.code, std::string_view(r.code).find("QUERY") != std::string_view::npos ? query : "", r.size);
+        EXPECT_EQ(Result(), "DeviceIoControl " + r.result);
+        ASSERT_EQ(frm.ioLines.size(), r.count);
+        for (const auto& [i, line] : r.has) EXPECT_EQ(frm.ioLines[i], line) << i;
+        frm.ctl("cmdCloseHandle").click();
+    }
 }
 
 TEST_F(AnyRequest, RefusesTextsItCannotSendAndNamesFailures) {
