@@ -381,6 +381,7 @@ TEST_P(Conformance, DeviceControlRequests) {
         layout{"layout", L::IOCTL_DISK_GET_DRIVE_LAYOUT_EX, kExtents},
         partition{"partition", L::IOCTL_DISK_GET_PARTITION_INFO_EX,
                   L::PARTITION_INFORMATION_EX::kSize},
+        ntfs{"NTFS data", L::FSCTL_GET_NTFS_VOLUME_DATA, L::NTFS_VOLUME_DATA_BUFFER::kSize},
         lock{"lock", L::FSCTL_LOCK_VOLUME, 0}, unlock{"unlock", L::FSCTL_UNLOCK_VOLUME, 0};
     auto send = [&](Handle h, const Request& r, DWORD& n) {
         answer.fill(0);
@@ -460,10 +461,11 @@ TEST_P(Conformance, DeviceControlRequests) {
             // The partition starts 1 MiB into the disk and runs to its end; Wine has no extent.
             {"volume: extent start", field(vol, extents, L::Inside<X::Extents>(L::DISK_EXTENT::StartingOffset)), onWine(1 << 20, 0), kAny},
             {"volume: extent length", field(vol, extents, L::Inside<X::Extents>(L::DISK_EXTENT::ExtentLength)), onWine(82251751424ll, 0ll), kAny},
-            // The disk's one partition, C:; Wine knows neither request.
+            // The disk's one partition, C:, and its NTFS data; Wine knows none of the three.
             {"disk: layout", count(disk, layout), onWine(48 + 144, -1), onWine(kAny, err::NOT_SUPPORTED)},
             {"volume: partition", count(vol, partition), onWine(144, -1), onWine(kAny, err::NOT_SUPPORTED)},
             {"volume: partition start", field(vol, partition, L::PARTITION_INFORMATION_EX::StartingOffset), onWine(1 << 20, 0), kAny},
+            {"volume: NTFS data", count(vol, ntfs), onWine(96, -1), onWine(kAny, err::NOT_SUPPORTED)},
         });
     const std::int64_t volumeDisk = field(vol, number, N::DeviceNumber)();
     run({
