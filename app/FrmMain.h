@@ -130,6 +130,7 @@ class FrmMain : public ui::Form {
     } ioControl;
     std::vector<std::uint8_t> ioOut;
     std::vector<std::string> ioLines;
+    std::size_t ioAnswers = 0;  // answers shown so far: a transcript lists each new one's lines
     void cmdDeviceIoControl_Click();
 
     // --- Path queries (pathq/) ----------------------------------------------------------------

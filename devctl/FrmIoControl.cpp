@@ -135,6 +135,7 @@ void FrmMain::cmdDeviceIoControl_Click() {
     // more than the buffer is shown.
     ioOut.resize(std::min<std::size_t>(size.size, bytesReturned));
     ioLines = devctl::DecodeAnswer(code.code, input.bytes, ioOut);
+    ++ioAnswers;
     const std::size_t hexLines = io::HexViewLineCount(ioOut.size());
     lstHexView.setVirtual(hexLines + ioLines.size(), [this, hexLines](std::size_t line) {
         if (line < hexLines) return io::HexViewLine(ioOut.data(), ioOut.size(), line);

@@ -157,7 +157,7 @@ void History::press(const Target& button, const std::function<void()>& handler) 
         // A script answers after the dialog, whenever the question came.
         if (!answer_.empty()) add(std::move(answer_));
         add(ExpectLine(form_.lblResult.text()));
-        for (std::string& line : ShownLines(shown, ShownBy(form_))) add(std::move(line));
+        for (std::string& line : ShownLines(shown, form_)) add(std::move(line));
         ++presses_;
         // What the handler itself put in the boxes is no edit of the user's.
         values_ = ValuesOf(targets_);

@@ -64,16 +64,22 @@ std::string ExpectLine(std::string_view result) {
 
 Shown ShownBy(const app::FrmMain& form) {
     Shown shown;
-    for (std::size_t i = 0; i < shown.size(); ++i) shown[i] = form.ctl(kShownNames[i]).text();
+    for (std::size_t i = 0; i < shown.labels.size(); ++i)
+        shown.labels[i] = form.ctl(kShownNames[i]).text();
+    shown.ioAnswers = form.ioAnswers;
     return shown;
 }
 
-std::vector<std::string> ShownLines(const Shown& before, const Shown& after) {
+std::vector<std::string> ShownLines(const Shown& before, const app::FrmMain& form) {
+    const Shown after = ShownBy(form);
     std::vector<std::string> lines;
-    for (std::size_t i = 0; i < after.size(); ++i)
-        if (after[i] != before[i])
-            lines.push_back(Joined(
-                {"# ", kShownNames[i], ":", after[i].empty() ? "" : " ", Printable(after[i])}));
+    for (std::size_t i = 0; i < after.labels.size(); ++i)
+        if (after.labels[i] != before.labels[i])
+            lines.push_back(Joined({"# ", kShownNames[i], ":", after.labels[i].empty() ? "" : " ",
+                                    Printable(after.labels[i])}));
+    if (after.ioAnswers != before.ioAnswers)
+        for (const std::string& decoded : form.ioLines)
+            lines.push_back(Joined({"# lstHexView: ", Printable(decoded)}));
     return lines;
 }
 

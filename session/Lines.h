@@ -27,10 +27,15 @@ std::string AnswerLine(int answer);
 // "*" after a result of blanks only.
 std::string ExpectLine(std::string_view result);
 
-// What the window shows besides the result line: the handle, size, position and count labels.
-using Shown = std::array<std::string, 4>;
+// What the window shows besides the result line: the handle, size, position and count labels,
+// and how many answers "DeviceIoControl..." has shown.
+struct Shown {
+    std::array<std::string, 4> labels;
+    std::size_t ioAnswers = 0;
+};
 Shown ShownBy(const app::FrmMain& form);
-// "# lblHandle: 0x7C" for each label that a press changed.
-std::vector<std::string> ShownLines(const Shown& before, const Shown& after);
+// "# lblHandle: 0x7C" for each label that a press changed; after a new answer of
+// "DeviceIoControl...", "# lstHexView: PartitionStyle=GPT  Count=3" for each decoded line.
+std::vector<std::string> ShownLines(const Shown& before, const app::FrmMain& form);
 
 }  // namespace session

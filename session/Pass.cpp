@@ -136,7 +136,7 @@ void Pass::press(const Step& s, const std::vector<Step>& dialog, const Step* ans
     if (listing) listCalls(changes);
     if (mode_ == Mode::Run) {
         print(ExpectLine(frm_.lblResult.text()));
-        for (const std::string& line : ShownLines(before, ShownBy(frm_))) print(line);
+        for (const std::string& line : ShownLines(before, frm_)) print(line);
     }
     reportCancel(s);
 }
