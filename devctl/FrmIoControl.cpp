@@ -22,23 +22,23 @@ constexpr int kButtonW = 1095, kButtonH = 375;
 std::vector<ui::ControlSpec> IoControlTable() {
     return {
         {"lblCode", -1, Kind::Label, "&Code:", {120, 165, 1140, 255}},
-        {"cboCode", -1, Kind::ComboBox, "", {1320, 120, 6300, 315}},
-        {"lblParts", -1, Kind::Label, "", {1320, 495, 6300, 255}},
+        {"cboCode", -1, Kind::ComboBox, "", {1320, 120, 7800, 315}},
+        {"lblParts", -1, Kind::Label, "", {1320, 495, 7800, 255}},
         {"lblInput", -1, Kind::Label, "&Input:", {120, 885, 1140, 255}},
-        {"txtInput", -1, Kind::TextBox, "", {1320, 840, 6300, 315}},
-        {"lblInputCount", -1, Kind::Label, "0 bytes", {1320, 1215, 6300, 255}},
-        {"lblOutSize", -1, Kind::Label, "&Output size:", {120, 1605, 1140, 255}},
-        {"txtOutSize", -1, Kind::TextBox, "", {1320, 1560, 1335, 315}},
-        {"lblOutRange", -1, Kind::Label, "bytes (0 to 1048576)", {2760, 1605, 2400, 255}},
-        {"cmdSend", -1, Kind::Button, "Send", {5220, 2040, kButtonW, kButtonH}},
-        {"cmdCancel", -1, Kind::Button, "Cancel", {6525, 2040, kButtonW, kButtonH}},
+        {"txtInput", -1, Kind::TextBox, "", {1320, 840, 7800, 795}},
+        {"lblInputCount", -1, Kind::Label, "0 bytes", {1320, 1695, 7800, 255}},
+        {"lblOutSize", -1, Kind::Label, "&Output size:", {120, 2085, 1140, 255}},
+        {"txtOutSize", -1, Kind::TextBox, "", {1320, 2040, 1335, 315}},
+        {"lblOutRange", -1, Kind::Label, "bytes (0 to 1048576)", {2760, 2085, 2400, 255}},
+        {"cmdSend", -1, Kind::Button, "Send", {6720, 2520, kButtonW, kButtonH}},
+        {"cmdCancel", -1, Kind::Button, "Cancel", {8025, 2520, kButtonW, kButtonH}},
     };
 }
 
 }  // namespace
 
 FrmIoControl::FrmIoControl(ui::Toolkit& toolkit)
-    : ui::Form(toolkit, "frmIoControl", "DeviceIoControl", 7740, 2580, IoControlTable()),
+    : ui::Form(toolkit, "frmIoControl", "DeviceIoControl", 9240, 3060, IoControlTable()),
       cboCode(ctl("cboCode")),
       lblParts(ctl("lblParts")),
       txtInput(ctl("txtInput")),
@@ -48,6 +48,8 @@ FrmIoControl::FrmIoControl(ui::Toolkit& toolkit)
       cmdCancel(ctl("cmdCancel")) {
     defaultButton = &cmdSend;
     cancelButton = &cmdCancel;
+    // Room for a pasted dump; line breaks count as blanks between bytes.
+    txtInput.setMultiLine(true);
     for (const devctl::CatalogueRow& r : devctl::Catalogue())
         cboCode.addItem(devctl::CatalogueItem(r));
     cboCode.onChange = [this] { cboCode_Change(); };

@@ -109,6 +109,15 @@ std::string ShownValue(const Target& t) {
     if (t.item >= 0) return t.control->checked(t.item) ? "checked" : "unchecked";
     if (t.control->kind() == Kind::CheckBox)
         return t.control->value() == 1 ? "checked" : "unchecked";
+    // One script line holds a box of several lines: its only one, Input, reads a line break or
+    // a tab as the blank it is written as.
+    if (t.control->multiLine()) {
+        std::string text = t.control->text();
+        std::replace_if(
+            text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; },
+            ' ');
+        return text;
+    }
     return t.control->text();
 }
 

@@ -162,6 +162,23 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
          {"press Vol Set GPT Attr", "  GptAttributes: 0x8000000000000001", "  RevertOnClose: 1",
           "  press OK", "  GptAttributes: 0xZZ", "  press OK",
           "expect res=1  attr=0x8000000000000001"}},
+        {"DeviceIoControl... with a pasted dump of three lines, then left by Cancel",
+         [](app::FrmMain& f, ui::Headless& tk) {
+             Modal(tk, [](ui::Form& d) {
+                 Set(d, "Code", "IOCTL_STORAGE_QUERY_PROPERTY");
+                 Set(d, "Input", "00 00 00 00\r\n00 00 00 00\r\n00000000");
+                 Set(d, "Output size", "1024");
+                 Click(d, "Send");
+             });
+             f.ctl("cmdDeviceIoControl").click();
+             Modal(tk, [](ui::Form& d) { Click(d, "Cancel"); });
+             f.ctl("cmdDeviceIoControl").click();
+         },
+         {"press DeviceIoControl...", "  Code: IOCTL_STORAGE_QUERY_PROPERTY",
+          "  Input: 00 00 00 00  00 00 00 00  00000000", "  press Send",
+          "expect DeviceIoControl res=1 dwBytesRet=85",
+          "# lstHexView: Product=SIMULATED NVME DISK", "  press Cancel",
+          "expect DeviceIoControl res=1 dwBytesRet=85"}},
         {"a picker's value, as its box shows it",
          [](app::FrmMain& f, ui::Headless& tk) {
              f.cmdCloseHandle.click();

@@ -108,6 +108,10 @@ class Control {
     // the form is loaded.
     bool readOnly() const { return readOnly_; }
     void setReadOnly(bool on) { readOnly_ = on; }
+    // Text boxes of several lines: the text wraps and scrolls down, Ctrl+Enter breaks a line,
+    // Enter and Tab still work the form. Set before the form is loaded.
+    bool multiLine() const { return multiLine_; }
+    void setMultiLine(bool on) { multiLine_ = on; }
     int width() const;
 
     // Check box value: 0 unchecked, 1 checked.
@@ -166,6 +170,7 @@ class Control {
     bool autoSize_ = false;
     bool textOnLeft_ = false;
     bool readOnly_ = false;
+    bool multiLine_ = false;
     std::uint32_t foreColor_ = kColorButtonText;
     int value_ = 0;
     std::vector<std::string> items_;

@@ -27,8 +27,11 @@ WindowKind KindOf(const Control& c) {
                     child | SS_NOTIFY | (c.autoSize() ? SS_LEFTNOWORDWRAP | SS_NOPREFIX : SS_LEFT),
                     0};
         case Kind::TextBox:
-            return {"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL | (c.readOnly() ? ES_READONLY : 0),
-                    WS_EX_CLIENTEDGE};
+            return {
+                "EDIT",
+                child | WS_TABSTOP | (c.readOnly() ? ES_READONLY : 0) |
+                    (c.multiLine() ? ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL : ES_AUTOHSCROLL),
+                WS_EX_CLIENTEDGE};
         case Kind::ComboBox:
             return {"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
                     0};

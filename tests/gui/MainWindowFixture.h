@@ -126,7 +126,7 @@ class MainWindow : public ::testing::Test {
   protected:
     void SetUp() override {
         // Wired as the program is: calls that may block run on the toolkit's worker.
-        system = sys::MakeWin32Kernel();
+        system = makeSystem();
         kernel = std::make_unique<sys::WaitingKernel>(
             *system, [this](const std::function<void()>& call) { kit.waitFor(call); });
         frm = std::make_unique<app::FrmMain>(kit, *kernel, "");
@@ -141,6 +141,10 @@ class MainWindow : public ::testing::Test {
         if (frm->loaded()) SendMessageA(hwnd, WM_CLOSE, 0, 0);
         EXPECT_FALSE(IsWindow(hwnd));
     }
+
+    // The system the window calls: Windows (here Wine), unless a test needs answers Wine
+    // cannot give.
+    virtual std::unique_ptr<sys::Kernel> makeSystem() { return sys::MakeWin32Kernel(); }
 
     HWND item(const char* n, int i = -1) { return GetDlgItem(hwnd, frm->ctl(n, i).id()); }
     std::string text(const char* name) { return TextOf(item(name)); }
