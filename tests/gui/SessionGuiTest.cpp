@@ -1,4 +1,4 @@
-// Record and replay in the real window: presses, a question and a dialog in the main window,
+// Record and replay in the real window: presses, a question and dialogs in the main window,
 // the session copied from the Session window through the clipboard, and the copy replayed by
 // hbrun.exe, which must show the same lines. (hbrun.exe's own traits under Wine: BlockingCall.)
 // clang-format off
@@ -73,6 +73,21 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     });
     press("cmdGetFileType");
     press("cmdGetDiskLength");
+    // Any request, its input pasted in two lines: Wine refuses input to it on a file, and
+    // answers it without.
+    pressDuringModal("cmdDeviceIoControl", "DeviceIoControl", [](HWND dlg) {
+        SetWindowTextA(GetDlgItem(dlg, 1001), "IOCTL_STORAGE_GET_DEVICE_NUMBER");
+        SetWindowTextA(GetDlgItem(dlg, 1007), "12");
+        SendMessageA(GetDlgItem(dlg, 1004), EM_REPLACESEL, TRUE,
+                     reinterpret_cast<LPARAM>("01 02\r\n03"));
+        Click(dlg, "Send");
+    });
+    EXPECT_EQ(text("lblResult"), "DeviceIoControl res=0  Err=87  (INVALID_PARAMETER)");
+    pressDuringModal("cmdDeviceIoControl", "DeviceIoControl", [](HWND dlg) {
+        SetWindowTextA(GetDlgItem(dlg, 1004), "");
+        Click(dlg, "Send");
+    });
+    EXPECT_EQ(text("lblResult"), "DeviceIoControl res=1 dwBytesRet=12");
     pressDuringModal("cmdSetDiskAttributes", "IOCTL_DISK_SET_DISK_ATTRIBUTES", [](HWND dlg) {
         Click(dlg, "DISK_ATTRIBUTE_READ_ONLY");
         Click(dlg, "Set");
@@ -102,6 +117,8 @@ TEST_F(SessionWindow, ASessionCopiedFromTheWindowReplaysToTheSameLines) {
     Click(window, "&Copy");
     const std::string copied = ClipboardText();
     EXPECT_EQ(copied, session->history.script("\r\n"));
+    for (const char* line : {"  Input: 01 02  03\r\n", "# lstHexView: DeviceType=7  DeviceNumber="})
+        EXPECT_NE(copied.find(line), std::string::npos) << line;
     EXPECT_EQ(ClipboardText<wchar_t>(CF_UNICODETEXT), std::wstring(copied.begin(), copied.end()));
     kit.pumpPending();
     Screenshot(window, "session");
