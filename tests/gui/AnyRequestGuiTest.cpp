@@ -42,8 +42,9 @@ TEST_F(AnyRequest, TabGoesRoundEnterSendsEscapeCancels) {
         // The longest parts any code has stay on the label's one line.
         RECT room;
         GetClientRect(parts, &room);
-        EXPECT_LE(TextSize(parts, "DeviceType=0x8 (DISK_FILE_SYSTEM) Function=0xFFF "
-                                  "Method=OUT_DIRECT Access=READ+WRITE")
+        EXPECT_LE(TextSize(parts,
+                           "DeviceType=0x8 (DISK_FILE_SYSTEM) Function=0xFFF "
+                           "Method=OUT_DIRECT Access=READ+WRITE")
                       .cx,
                   room.right);
         SetWindowTextA(GetDlgItem(dlg, kTxtOutSize), "12");
