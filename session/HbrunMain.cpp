@@ -1,5 +1,6 @@
 // hbrun on the simulated machine: a script with its transcript is a test that needs no Windows.
-// The machine is the fresh one of sys::SimMachine (C:, \\.\C:, \\.\PhysicalDrive0, \\.\COM1).
+// The machine is the fresh one of sys::SimMachine (C:, \\.\C:, \\.\PhysicalDrive0, \\.\COM1) with
+// its partitioned disks (\\.\PhysicalDrive1 to 3), whose tables DeviceIoControl... decodes.
 #include <csignal>
 #include <iostream>
 
@@ -19,6 +20,7 @@ extern "C" void OnInterrupt(int) {
 
 int main(int argc, char** argv) {
     sys::SimMachine machine;
+    machine.addPartitionedDisks();
     session::ThreadWaiter waiter([&machine] { machine.cancelBlocked(); });
     interruptible = &waiter;
     std::signal(SIGINT, OnInterrupt);

@@ -280,12 +280,14 @@ TEST_P(RunnerTranscript, ScriptGivesItsTranscript) {
         options.allowChanges = flags.find("--allow-changes") != std::string::npos;
         options.dryRun = flags.find("--dry-run") != std::string::npos;
     }
-    sys::SimMachine machine;
+    // hbrun's machine.
+    sys::SimMachine machine, again;
+    machine.addPartitionedDisks();
+    again.addPartitionedDisks();
     std::ostringstream out;
     const int status = session::RunScript(script, machine, options, out);
     EXPECT_EQ(out.str() + "exit " + std::to_string(status) + "\n", wanted);
     if (status != 0 || options.dryRun) return;
-    sys::SimMachine again;
     std::ostringstream replay;
     EXPECT_EQ(session::RunScript(out.str(), again, options, replay), 0);
     EXPECT_EQ(replay.str(), out.str());
