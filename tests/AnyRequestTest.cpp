@@ -137,23 +137,6 @@ TEST_F(AnyRequest, SendsTheBytesAndShowsOnlyWhatCameBack) {
     EXPECT_EQ(frm.ioControl.outSize, "8");  // kept for the next use all the same
 }
 
-// The machine's partitions, as the dialog decodes them; a buffer short of one entry gets none.
-TEST_F(AnyRequest, ThePartitionTableOfTheMachine) {
-    m.setVolumeGpt('C', false);
-    Open("\\\\.\\PhysicalDrive0");
-    Press("IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "", "192");
-    EXPECT_EQ(Result(), "DeviceIoControl res=1 dwBytesRet=192");
-    const auto shown = Shown();
-    ASSERT_EQ(shown.size(), 12u + 3);
-    EXPECT_EQ(shown[12], "PartitionStyle=MBR  Count=1");
-    EXPECT_EQ(shown[14],
-              "#1 Offset=1048576 Length=82251751424 Number=1 Type=0x07 Boot=1 "
-              "Recognized=1 HiddenSectors=2048");
-    Press("IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "", "191");
-    EXPECT_EQ(Result(), "DeviceIoControl res=0  Err=122  (INSUFFICIENT_BUFFER)");
-    EXPECT_EQ(Shown(), std::vector<std::string>{});
-}
-
 // The device descriptor's texts, with and without a serial, and cut by the buffer.
 TEST_F(AnyRequest, TheDeviceDescriptorsTexts) {
     Open("\\\\.\\PhysicalDrive0");
@@ -175,11 +158,12 @@ TEST_F(AnyRequest, TheDeviceDescriptorsTexts) {
                               "Serial=(none)"}));
 }
 
-// The machine's other disks as the dialog decodes them: an MBR table with an extended
-// partition, names of all 36 characters, 128 entries, a volume on two disks; and answers refused
-// or cut short when the buffer misses part of them.
+// The machine's disks as the dialog decodes them: a disk's volumes as its partitions, an MBR
+// table with an extended partition, names of all 36 characters, 128 entries, a volume on two
+// disks; and answers refused or cut short when the buffer misses part of them.
 TEST_F(AnyRequest, EveryDiskOfTheMachineDecoded) {
     m.addPartitionedDisks();
+    m.setVolumeGpt('C', false);
     m.setVolumeExtents('C', {{"PhysicalDrive0", 1 << 20, 4096}, {"PhysicalDrive2", 0, 512}});
     const std::string gpt = " Type={EBD0A0A2-B9E5-4433-87C0-68B6B72699C7} Id={000000";
     struct Row {
@@ -191,35 +175,76 @@ TEST_F(AnyRequest, EveryDiskOfTheMachineDecoded) {
         std::map<std::size_t, std::string> has;  // some of them, by index
     };
     const Row rows[] = {
-        {"PhysicalDrive1", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "4096", "res=1 dwBytesRet=1200", 10,
+        // Without a table of its own a disk lists its volumes.
+        {"PhysicalDrive0",
+         "IOCTL_DISK_GET_DRIVE_LAYOUT_EX",
+         "192",
+         "res=1 dwBytesRet=192",
+         3,
+         {{0, "PartitionStyle=MBR  Count=1"},
+          {2,
+           "#1 Offset=1048576 Length=4096 Number=1 Type=0x07 Boot=1 Recognized=1 "
+           "HiddenSectors=2048"}}},
+        {"PhysicalDrive1",
+         "IOCTL_DISK_GET_DRIVE_LAYOUT_EX",
+         "4096",
+         "res=1 dwBytesRet=1200",
+         10,
          {{0, "PartitionStyle=MBR  Count=8"},
-          {5, "#4 Offset=34465644544 Length=8589934592 Number=0 Type=0x0F Boot=0 Recognized=0 "
-              "HiddenSectors=67315712"},
-          {6, "#5 Offset=34466693120 Length=8588886016 Number=4 Type=0x07 Boot=0 Recognized=1 "
-              "HiddenSectors=67317760"},
+          {5,
+           "#4 Offset=34465644544 Length=8589934592 Number=0 Type=0x0F Boot=0 Recognized=0 "
+           "HiddenSectors=67315712"},
+          {6,
+           "#5 Offset=34466693120 Length=8588886016 Number=4 Type=0x07 Boot=0 Recognized=1 "
+           "HiddenSectors=67317760"},
           {9, "#8 Offset=0 Length=0 Number=0 Type=0x00 Boot=0 Recognized=0 HiddenSectors=0"}}},
-        {"PhysicalDrive2", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "4096", "res=1 dwBytesRet=480", 5,
+        {"PhysicalDrive2",
+         "IOCTL_DISK_GET_DRIVE_LAYOUT_EX",
+         "4096",
+         "res=1 dwBytesRet=480",
+         5,
          {{4, "#3 Offset=2148532224 Length=1073741824 Number=3" + gpt +
                   "03-0000-0000-0000-000000000000} Attributes=0x0000000000000000 "
                   "Name=Third: thirty-six characters, no NUL"}}},
-        {"PhysicalDrive2", "IOCTL_STORAGE_QUERY_PROPERTY", "4096", "res=1 dwBytesRet=63", 5,
-         {{1, "Vendor=(none)"}, {2, "Product=SIMULATED GPT DISK"}, {4, "Serial=(none)"}}},
-        {"PhysicalDrive3", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "65536", "res=1 dwBytesRet=18480", 130,
+        {"PhysicalDrive3",
+         "IOCTL_DISK_GET_DRIVE_LAYOUT_EX",
+         "65536",
+         "res=1 dwBytesRet=18480",
+         130,
          {{0, "PartitionStyle=GPT  Count=128"},
-          {129, "#128 Offset=134217728 Length=1048576 Number=128" + gpt +
-                    "80-0000-0000-0000-000000000000} Attributes=0x0000000000000000 Name=Part 128"}}},
-        {"PhysicalDrive3", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "18479",
-         "res=0  Err=122  (INSUFFICIENT_BUFFER)", 0, {}},
-        {"C:", "FSCTL_GET_NTFS_VOLUME_DATA", "96", "res=1 dwBytesRet=96", 3,
-         {{0, "VolumeSerialNumber=0x0000000043000000 NumberSectors=160647952 "
-              "TotalClusters=20080994 FreeClusters=10040497 TotalReserved=0"},
-          {1, "BytesPerSector=512 BytesPerCluster=4096 BytesPerFileRecordSegment=1024 "
-              "ClustersPerFileRecordSegment=0"}}},
+          {129,
+           "#128 Offset=134217728 Length=1048576 Number=128" + gpt +
+               "80-0000-0000-0000-000000000000} Attributes=0x0000000000000000 Name=Part 128"}}},
+        {"PhysicalDrive3",
+         "IOCTL_DISK_GET_DRIVE_LAYOUT_EX",
+         "18479",
+         "res=0  Err=122  (INSUFFICIENT_BUFFER)",
+         0,
+         {}},
+        {"C:",
+         "FSCTL_GET_NTFS_VOLUME_DATA",
+         "96",
+         "res=1 dwBytesRet=96",
+         3,
+         {{0,
+           "VolumeSerialNumber=0x0000000043000000 NumberSectors=160647952 "
+           "TotalClusters=20080994 FreeClusters=10040497 TotalReserved=0"},
+          {1,
+           "BytesPerSector=512 BytesPerCluster=4096 BytesPerFileRecordSegment=1024 "
+           "ClustersPerFileRecordSegment=0"}}},
         {"C:", "FSCTL_GET_NTFS_VOLUME_DATA", "95", "res=0  Err=122  (INSUFFICIENT_BUFFER)", 0, {}},
         // Too small for both extents: the count alone comes back, to size the next try.
-        {"C:", "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS", "55", "res=0  Err=234  (MORE_DATA)", 1,
+        {"C:",
+         "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS",
+         "55",
+         "res=0  Err=234  (MORE_DATA)",
+         1,
          {{0, "NumberOfDiskExtents=2  (the bytes hold 0)"}}},
-        {"C:", "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS", "56", "res=1 dwBytesRet=56", 3,
+        {"C:",
+         "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS",
+         "56",
+         "res=1 dwBytesRet=56",
+         3,
          {{1, "#0 DiskNumber=0 Offset=1048576 Length=4096"},
           {2, "#1 DiskNumber=2 Offset=0 Length=512"}}},
     };
@@ -227,10 +252,17 @@ TEST_F(AnyRequest, EveryDiskOfTheMachineDecoded) {
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.device) + " " + r.code + " " + r.size);
         Open(std::string("\\\\.\\") + r.device, "0x80000000");
-        Press(r.code, std::string_view(r.code).find("QUERY") != std::string_view::npos ? query : "", r.size);
+        Press(r.code, std::string_view(r.code).find("QUERY") != std::string_view::npos ? query : "",
+              r.size);
         EXPECT_EQ(Result(), "DeviceIoControl " + r.result);
+        // The decoded lines end the list, below the bytes; nothing is shown without bytes.
+        const std::size_t shown = frm.lstHexView.count();
         ASSERT_EQ(frm.ioLines.size(), r.count);
-        for (const auto& [i, line] : r.has) EXPECT_EQ(frm.ioLines[i], line) << i;
+        if (r.count == 0) {
+            EXPECT_EQ(shown, 0u);
+        }
+        for (const auto& [i, line] : r.has)
+            EXPECT_EQ(frm.lstHexView.itemText(shown - r.count + i), line) << i;
         frm.ctl("cmdCloseHandle").click();
     }
 }
