@@ -100,6 +100,33 @@ DWORD needOut(ControlCall& c, std::size_t size) {
     return c.outSize < size || !c.out ? err::INSUFFICIENT_BUFFER : err::SUCCESS;
 }
 
+// --- Partitioning -------------------------------------------------------------------------
+
+constexpr DWORD kStyleMbr = 0, kStyleGpt = 1, kStyleRaw = 2;
+
+// The volumes on a disk, by partition number.
+std::vector<const Volume*> VolumesOn(State& s, const Device* disk) {
+    std::vector<const Volume*> volumes;
+    for (const auto& [letter, v] : s.volumes)
+        if (s.diskOf(v) == disk) volumes.push_back(&v);
+    std::sort(volumes.begin(), volumes.end(), [](const Volume* a, const Volume* b) {
+        return a->partitionNumber < b->partitionNumber;
+    });
+    return volumes;
+}
+
+// One style for every request about the disk: its own table's, else its first volume's; raw
+// without either.
+DWORD StyleOf(State& s, const Device& disk) {
+    if (disk.ownTable) return disk.tableGpt ? kStyleGpt : kStyleMbr;
+    const auto volumes = VolumesOn(s, &disk);
+    return volumes.empty() ? kStyleRaw : volumes.front()->gpt ? kStyleGpt : kStyleMbr;
+}
+
+DWORD MbrSignature(const Device& disk) {
+    return 0x48420000 + disk.deviceNumber;
+}
+
 // --- Geometry and length --------------------------------------------------------------------
 
 void putGeometry(std::span<std::uint8_t> out, std::size_t at, const DiskGeometry& g) {
@@ -126,15 +153,16 @@ DWORD getDriveGeometryEx(ControlCall& c) {
     putGeometry(outBytes(c), L::DISK_GEOMETRY_EX::Geometry, t.disk->geometry);
     L::Put(outBytes(c), L::DISK_GEOMETRY_EX::DiskSize, t.disk->size);
     // Then DISK_PARTITION_INFO (24 bytes) and DISK_DETECTION_INFO (56), each led by its size
-    // and returned only when it fits whole. The disk's partitioning is its volume's (none: raw);
-    // no signature or disk id, and no firmware detection data.
+    // and returned only when it fits whole: the disk's partitioning, with an MBR's signature
+    // (no GPT disk id), and no firmware detection data.
     constexpr std::size_t kPartition = L::DISK_GEOMETRY_EX::Data, kDetection = kPartition + 24,
                           kEnd = kDetection + 56;
     c.returned = DWORD(L::DISK_GEOMETRY_EX::kSize);
     if (c.outSize >= kDetection) {
-        const Volume* v = mediumOf(c.s, t);
+        const DWORD style = StyleOf(c.s, *t.disk);
         L::PutAt<DWORD>(outBytes(c), kPartition, DWORD(kDetection - kPartition));
-        L::PutAt<DWORD>(outBytes(c), kPartition + 4, !v ? 2 : v->gpt ? 1 : 0);  // PARTITION_STYLE
+        L::PutAt<DWORD>(outBytes(c), kPartition + 4, style);
+        if (style == kStyleMbr) L::PutAt<DWORD>(outBytes(c), kPartition + 8, MbrSignature(*t.disk));
         c.returned = DWORD(kDetection);
     }
     if (c.outSize >= kEnd) {
@@ -224,15 +252,15 @@ DWORD queryProperty(ControlCall& c) {
 
 // --- Partitions -----------------------------------------------------------------------------
 
-constexpr DWORD kStyleMbr = 0, kStyleGpt = 1, kStyleRaw = 2;
-
 // One partition as PARTITION_INFORMATION_EX describes it.
 struct Entry {
     std::uint64_t offset = 0, length = 0;
     DWORD number = 0;
     std::uint8_t mbrType = 0x07;  // IFS (NTFS)
     bool boot = false;
-    std::uint32_t id = 0;  // the first word of a GPT partition's id
+    std::uint32_t hiddenSectors = 0;  // before the partition: from the disk's start, or a logical
+                                      // drive's from its extended boot record
+    std::uint32_t id = 0;             // the first word of a GPT partition's id
     std::uint64_t gptAttributes = 0;
     std::string_view name = "Basic data partition";  // as Windows names a basic data partition
 };
@@ -241,17 +269,41 @@ struct Entry {
 Entry EntryOf(const Volume& v) {
     Entry e{v.diskOffset, v.length, v.partitionNumber};
     e.boot = v.letter == 'C';
+    e.hiddenSectors = DWORD(v.diskOffset / 512);
     e.id = std::uint32_t(v.letter);
     e.gptAttributes = v.gptAttributes;
     return e;
 }
 
-Entry EntryOf(const SimMachine::Partition& p) {
-    return {p.offset, p.length, p.number, p.mbrType, p.boot, p.number, 0, p.name};
+bool Container(std::uint8_t mbrType) {
+    return mbrType == 0x05 || mbrType == 0x0F;  // extended, plain or INT13
 }
 
+// A disk's own table. An MBR lists logical drives in slots of four after the primary ones, each
+// slot read from an extended boot record: the one the previous slot's container points to.
+std::vector<Entry> EntriesOf(const Device& d) {
+    std::vector<Entry> entries;
+    std::uint64_t record = 0, nextRecord = 0;
+    for (std::size_t i = 0; i < d.table.size(); ++i) {
+        const SimMachine::Partition& p = d.table[i];
+        if (i % 4 == 0) record = nextRecord;
+        if (Container(p.mbrType)) nextRecord = p.offset;
+        Entry e{p.offset, p.length, p.number, p.mbrType, p.boot};
+        if (p.length) e.hiddenSectors = DWORD((p.offset - record) / 512);
+        e.id = p.number;
+        e.name = p.name;
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+// As the headers' IsRecognizedPartition: the FAT, IFS and INT13 types, plain or marked fault
+// tolerant (0x80, 0x40 aside), and plain FAT16.
 bool Recognized(std::uint8_t mbrType) {
-    return mbrType != 0 && mbrType != 0x05 && mbrType != 0x0F;  // empty, extended
+    if (mbrType == 0x04) return true;
+    const unsigned base = mbrType & 0x80 ? mbrType & ~0xC0u : mbrType;
+    return base == 0x01 || base == 0x06 || base == 0x07 || base == 0x0B || base == 0x0C ||
+           base == 0x0E;
 }
 
 void putPartition(std::span<std::uint8_t> out, std::size_t at, const Entry& e, DWORD style) {
@@ -277,7 +329,7 @@ void putPartition(std::span<std::uint8_t> out, std::size_t at, const Entry& e, D
         L::Put(out, M::PartitionType, e.mbrType, u);
         L::Put(out, M::BootIndicator, e.boot ? 1 : 0, u);
         L::Put(out, M::RecognizedPartition, Recognized(e.mbrType) ? 1 : 0, u);
-        L::Put(out, M::HiddenSectors, DWORD(e.offset / 512), u);
+        L::Put(out, M::HiddenSectors, e.hiddenSectors, u);
     }
 }
 
@@ -286,20 +338,11 @@ DWORD getDriveLayoutEx(ControlCall& c) {
     DiskTarget t = diskTarget(c);
     if (t.error) return t.error;
     std::vector<Entry> parts;
-    DWORD style = kStyleRaw;
-    if (t.disk->ownTable) {
-        for (const auto& p : t.disk->table) parts.push_back(EntryOf(p));
-        style = t.disk->tableGpt ? kStyleGpt : kStyleMbr;
-    } else {
-        std::vector<const Volume*> volumes;
-        for (const auto& [letter, v] : c.s.volumes)
-            if (c.s.diskOf(v) == t.disk) volumes.push_back(&v);
-        std::sort(volumes.begin(), volumes.end(), [](const Volume* a, const Volume* b) {
-            return a->partitionNumber < b->partitionNumber;
-        });
-        for (const Volume* v : volumes) parts.push_back(EntryOf(*v));
-        if (!volumes.empty()) style = volumes.front()->gpt ? kStyleGpt : kStyleMbr;
-    }
+    if (t.disk->ownTable)
+        parts = EntriesOf(*t.disk);
+    else
+        for (const Volume* v : VolumesOn(c.s, t.disk)) parts.push_back(EntryOf(*v));
+    const DWORD style = StyleOf(c.s, *t.disk);
     using X = L::DRIVE_LAYOUT_INFORMATION_EX;
     using P = L::PARTITION_INFORMATION_EX;
     // Every entry must fit, or nothing is returned.
@@ -309,8 +352,7 @@ DWORD getDriveLayoutEx(ControlCall& c) {
     L::Put(out, X::PartitionStyle, style);
     L::Put(out, X::PartitionCount, DWORD(parts.size()));
     if (style == kStyleMbr) {
-        L::Put(out, L::DRIVE_LAYOUT_INFORMATION_MBR::Signature, 0x48420000 + t.disk->deviceNumber,
-               X::Union);
+        L::Put(out, L::DRIVE_LAYOUT_INFORMATION_MBR::Signature, MbrSignature(*t.disk), X::Union);
     } else if (style == kStyleGpt) {
         using G = L::DRIVE_LAYOUT_INFORMATION_GPT;
         constexpr std::int64_t kFirstUsable = 17408, kBackupTables = 16896;
@@ -334,7 +376,8 @@ DWORD getPartitionInfoEx(ControlCall& c) {
     if (t.volume)
         putPartition(outBytes(c), 0, EntryOf(*t.volume), t.volume->gpt ? kStyleGpt : kStyleMbr);
     else
-        putPartition(outBytes(c), 0, Entry{0, t.disk->size, 0}, kStyleRaw);
+        putPartition(outBytes(c), 0, Entry{0, t.disk->size, 0, 0, false, 0, 0, 0, {}},
+                     StyleOf(c.s, *t.disk));
     c.returned = P::kSize;
     return err::SUCCESS;
 }
@@ -344,25 +387,24 @@ DWORD getVolumeDiskExtents(ControlCall& c) {
     const Volume& v = *c.s.volume(c.open.drive);
     using X = L::VOLUME_DISK_EXTENTS;
     using E = L::DISK_EXTENT;
-    if (DWORD e = needOut(c, X::kSize)) return e;
+    // Room for the structure with its first extent, or nothing is returned.
+    if (c.outSize < X::kSize || !c.out) return err::INVALID_PARAMETER;
     std::vector<Extent> all{{v.disk, v.diskOffset, v.length}};
     all.insert(all.end(), v.extraExtents.begin(), v.extraExtents.end());
     auto out = outBytes(c);
     L::Put(out, X::NumberOfDiskExtents, DWORD(all.size()));
-    // Too many for the buffer: the count tells the caller how much room to make.
-    if (X::Extents + all.size() * E::kSize > c.outSize) {
-        c.returned = DWORD(X::Extents);
-        return err::MORE_DATA;
-    }
-    for (std::size_t i = 0; i < all.size(); ++i) {
+    // Too many for the buffer: the first extent comes back, and the count tells the caller how
+    // much room to make.
+    const std::size_t fits = X::Extents + all.size() * E::kSize > c.outSize ? 1 : all.size();
+    for (std::size_t i = 0; i < fits; ++i) {
         const std::size_t at = X::Extents + i * E::kSize;
         auto d = c.s.devices.find(all[i].disk);
         L::Put(out, E::DiskNumber, d == c.s.devices.end() ? 0 : d->second.deviceNumber, at);
         L::Put(out, E::StartingOffset, all[i].offset, at);
         L::Put(out, E::ExtentLength, all[i].length, at);
     }
-    c.returned = DWORD(X::Extents + all.size() * E::kSize);
-    return err::SUCCESS;
+    c.returned = DWORD(X::Extents + fits * E::kSize);
+    return fits < all.size() ? err::MORE_DATA : err::SUCCESS;
 }
 
 // --- Media ----------------------------------------------------------------------------------

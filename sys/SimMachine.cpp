@@ -310,8 +310,8 @@ void SimMachine::addPartitionedDisks() {
     constexpr std::uint64_t kMiB = 1024 * 1024, kGiB = 1024 * kMiB;
     addDisk("PhysicalDrive1");
     setDiskStrings("PhysicalDrive1", "ATA", "SIMULATED MBR DISK", "2.1", "WD-0001");
-    // Slots 1-4: three primary partitions and the extended one; then the logical drive's slot
-    // of four, the link to a next one empty.
+    // Slots 1-4: three primary partitions (NTFS, FAT32, Linux) and the extended one; then the
+    // logical drive's slot of four, the link to a next one empty.
     auto mbr = [](std::uint64_t offset, std::uint64_t length, DWORD number, std::uint8_t type) {
         Partition p;
         p.offset = offset, p.length = length, p.number = number, p.mbrType = type;
@@ -321,15 +321,16 @@ void SimMachine::addPartitionedDisks() {
     const Partition empty = mbr(0, 0, 0, 0);
     setDiskPartitions("PhysicalDrive1", false,
                       {mbr(kMiB, 100 * kMiB, 1, 0x07), mbr(101 * kMiB, 16 * kGiB, 2, 0x0C),
-                       mbr(101 * kMiB + 16 * kGiB, 16 * kGiB, 3, 0x07),
+                       mbr(101 * kMiB + 16 * kGiB, 16 * kGiB, 3, 0x83),
                        mbr(101 * kMiB + 32 * kGiB, 8 * kGiB, 0, 0x0F),
                        mbr(102 * kMiB + 32 * kGiB, 8 * kGiB - kMiB, 4, 0x07), empty, empty, empty});
     addDisk("PhysicalDrive2");
     setDiskStrings("PhysicalDrive2", "", "SIMULATED GPT DISK", "3.0", "");
-    setDiskPartitions("PhysicalDrive2", true,
-                      {{kMiB, kGiB, 1, 0, false, "Data partition whose name fills 36ch"},
-                       {kMiB + kGiB, kGiB, 2, 0, false, "Second data partition, named in full"},
-                       {kMiB + 2 * kGiB, kGiB, 3, 0, false, "Third: thirty-six characters, no NUL"}});
+    setDiskPartitions(
+        "PhysicalDrive2", true,
+        {{kMiB, kGiB, 1, 0, false, "Data partition whose name fills 36ch"},
+         {kMiB + kGiB, kGiB, 2, 0, false, "Second data partition, named in full"},
+         {kMiB + 2 * kGiB, kGiB, 3, 0, false, "Third: thirty-six characters, no NUL"}});
     addDisk("PhysicalDrive3");
     std::vector<Partition> many;
     for (DWORD i = 0; i < 128; ++i)

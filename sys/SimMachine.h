@@ -107,9 +107,10 @@ class SimMachine : public Kernel {
         std::string name;
     };
     void setDiskPartitions(const std::string& disk, bool gpt, std::vector<Partition> entries);
-    // Three disks for the decoders: PhysicalDrive1, MBR, three primary partitions and an
-    // extended one holding a logical drive; PhysicalDrive2, GPT, three partitions whose names
-    // use all 36 characters, and a descriptor without a serial; PhysicalDrive3, GPT, 128 entries.
+    // Three disks for the decoders: PhysicalDrive1, MBR, three primary partitions (one of a
+    // type Windows does not recognize) and an extended one holding a logical drive;
+    // PhysicalDrive2, GPT, three partitions whose names use all 36 characters, and a descriptor
+    // without a serial; PhysicalDrive3, GPT, 128 entries.
     void addPartitionedDisks();
     // The next request with this code, on any open handle, answers as given instead: `bytes`
     // in the output buffer (cut to its size), `returned` as the count and `result` as the

@@ -191,12 +191,15 @@ TEST_F(AnyRequest, EveryDiskOfTheMachineDecoded) {
          "res=1 dwBytesRet=1200",
          10,
          {{0, "PartitionStyle=MBR  Count=8"},
+          {4,
+           "#3 Offset=17285775360 Length=17179869184 Number=3 Type=0x83 Boot=0 Recognized=0 "
+           "HiddenSectors=33761280"},
           {5,
            "#4 Offset=34465644544 Length=8589934592 Number=0 Type=0x0F Boot=0 Recognized=0 "
            "HiddenSectors=67315712"},
           {6,
            "#5 Offset=34466693120 Length=8588886016 Number=4 Type=0x07 Boot=0 Recognized=1 "
-           "HiddenSectors=67317760"},
+           "HiddenSectors=2048"},
           {9, "#8 Offset=0 Length=0 Number=0 Type=0x00 Boot=0 Recognized=0 HiddenSectors=0"}}},
         {"PhysicalDrive2",
          "IOCTL_DISK_GET_DRIVE_LAYOUT_EX",
@@ -231,15 +234,26 @@ TEST_F(AnyRequest, EveryDiskOfTheMachineDecoded) {
            "TotalClusters=20080994 FreeClusters=10040497 TotalReserved=0"},
           {1,
            "BytesPerSector=512 BytesPerCluster=4096 BytesPerFileRecordSegment=1024 "
-           "ClustersPerFileRecordSegment=0"}}},
+           "ClustersPerFileRecordSegment=0"},
+          {2,
+           "MftValidDataLength=268435456 MftStartLcn=786432 Mft2StartLcn=2 MftZoneStart=786432 "
+           "MftZoneEnd=3296556"}}},
         {"C:", "FSCTL_GET_NTFS_VOLUME_DATA", "95", "res=0  Err=122  (INSUFFICIENT_BUFFER)", 0, {}},
-        // Too small for both extents: the count alone comes back, to size the next try.
+        // Too small for both extents: the first and the count come back, to size the next try;
+        // too small for one, nothing.
         {"C:",
          "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS",
          "55",
          "res=0  Err=234  (MORE_DATA)",
-         1,
-         {{0, "NumberOfDiskExtents=2  (the bytes hold 0)"}}},
+         2,
+         {{0, "NumberOfDiskExtents=2  (the bytes hold 1)"},
+          {1, "#0 DiskNumber=0 Offset=1048576 Length=4096"}}},
+        {"C:",
+         "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS",
+         "31",
+         "res=0  Err=87  (INVALID_PARAMETER)",
+         0,
+         {}},
         {"C:",
          "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS",
          "56",
