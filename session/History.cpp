@@ -99,11 +99,12 @@ void History::add(std::string line) {
     lines_.push_back(std::move(line));
 }
 
-// A press writes at most a line per control of the window and of its dialog, and a few more:
+// A press writes at most a line per control of the window and of its dialog, the lines of a
+// decoded answer, and a few more:
 // one is begun only when all of them fit, so a press is never cut off in the middle.
 bool History::roomForAPress() const {
     constexpr std::size_t kLinesOfADialog = 64, kLongestValue = 1 << 16;
-    const std::size_t lines = targets_.size() + kLinesOfADialog;
+    const std::size_t lines = targets_.size() + kLinesOfADialog + kMostDecodedLines + 1;
     return lines_.size() + lines < maxLines_ && bytes_ + lines * kLongestValue < maxBytes_;
 }
 

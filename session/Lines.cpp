@@ -77,9 +77,16 @@ std::vector<std::string> ShownLines(const Shown& before, const app::FrmMain& for
         if (after.labels[i] != before.labels[i])
             lines.push_back(Joined({"# ", kShownNames[i], ":", after.labels[i].empty() ? "" : " ",
                                     Printable(after.labels[i])}));
-    if (after.ioAnswers != before.ioAnswers)
-        for (const std::string& decoded : form.ioLines)
-            lines.push_back(Joined({"# lstHexView: ", Printable(decoded)}));
+    if (after.ioAnswers == before.ioAnswers) return lines;
+    std::size_t listed = 0, bytes = 0;
+    for (const std::string& decoded : form.ioLines) {
+        if (listed == kMostDecodedLines || bytes + decoded.size() > kMostDecodedBytes) break;
+        lines.push_back(Joined({"# lstHexView: ", Printable(decoded)}));
+        ++listed, bytes += decoded.size();
+    }
+    if (const std::size_t more = form.ioLines.size() - listed)
+        lines.push_back("# lstHexView: and " + std::to_string(more) +
+                        (more == 1 ? " more line" : " more lines"));
     return lines;
 }
 

@@ -35,7 +35,9 @@ struct Shown {
 };
 Shown ShownBy(const app::FrmMain& form);
 // "# lblHandle: 0x7C" for each label that a press changed; after a new answer of
-// "DeviceIoControl...", "# lstHexView: PartitionStyle=GPT  Count=3" for each decoded line.
+// "DeviceIoControl...", "# lstHexView: PartitionStyle=GPT  Count=3" for each decoded line, up to
+// a whole table of 128 GPT entries (or 64 KiB), then how many more the list shows.
 std::vector<std::string> ShownLines(const Shown& before, const app::FrmMain& form);
+inline constexpr std::size_t kMostDecodedLines = 130, kMostDecodedBytes = 1 << 16;
 
 }  // namespace session

@@ -8,11 +8,12 @@
 
 #include "app/FrmMain.h"
 #include "session/FrmSession.h"
-#include "sys/CodePage.h"
 #include "session/History.h"
 #include "session/Names.h"
 #include "session/Runner.h"
 #include "session/Script.h"
+#include "sys/CodePage.h"
+#include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
 #include "tests/HandlerFixture.h"
 #include "ui/Headless.h"
@@ -97,7 +98,7 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
              f.txtCount.setText("16");
              tk.msgBoxAnswers.push_back(ui::kIdYes);
              f.cmdWrite.click();
-             f.txtCount.setText("64");  // more than the buffer holds: asked again
+             f.txtCount.setText("64");                   // more than the buffer holds: asked again
              tk.msgBoxAnswers.push_back(ui::kIdCancel);  // No after Escape, under Wine
              f.cmdWrite.click();
              f.txtCount.setText("12");
@@ -176,9 +177,8 @@ TEST(History, EverySequenceReplaysToTheSameLines) {
          },
          {"press DeviceIoControl...", "  Code: IOCTL_STORAGE_QUERY_PROPERTY",
           "  Input: 00 00 00 00  00 00 00 00  00000000", "  press Send",
-          "expect DeviceIoControl res=1 dwBytesRet=85",
-          "# lstHexView: Product=SIMULATED NVME DISK", "  press Cancel",
-          "expect DeviceIoControl res=1 dwBytesRet=85"}},
+          "expect DeviceIoControl res=1 dwBytesRet=85", "# lstHexView: Product=SIMULATED NVME DISK",
+          "  press Cancel", "expect DeviceIoControl res=1 dwBytesRet=85"}},
         {"a picker's value, as its box shows it",
          [](app::FrmMain& f, ui::Headless& tk) {
              f.cmdCloseHandle.click();
@@ -233,6 +233,28 @@ TEST(History, KeepsPressesOnlyWithTheEditsBeforeThem) {
               (std::vector<std::string>{"Count: 77", "press GetFileType",
                                         "expect GetFileType Err=6  (INVALID_HANDLE)"}));
     EXPECT_EQ(b.history.presses(), 1u);
+}
+
+// A driver may claim any number of extents: the history lists a whole table's worth, and says
+// how many more the list shows.
+TEST(History, ADecodedAnswerIsListedUpToAWholeTable) {
+    Bench b;
+    b.OpenVolume();
+    std::vector<std::uint8_t> extents(8 + 24 * 200);
+    extents[0] = 200;
+    b.m.answerNextControl(sys::ioctl::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, extents,
+                          sys::DWORD(extents.size()));
+    b.tk.modalScripts.push_back([](ui::Form& d) {
+        Set(d, "Code", "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS");
+        Set(d, "Output size", "65536");
+        Click(d, "Send");
+    });
+    b.frm.ctl("cmdDeviceIoControl").click();
+    const auto& lines = b.history.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("# lstHexView: ", 0) == 0; }),
+              131);
+    EXPECT_EQ(lines.back(), "# lstHexView: and 71 more lines");
 }
 
 TEST(History, AFileNameFromTheCommandLineIsSetByTheScript) {

@@ -318,7 +318,9 @@ LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 peer->kit->closeAfterWait(hwnd);
                 return 0;
             }
-            // Form_QueryClose decides; an unload destroys this window (and may free the peer).
+            // Form_QueryClose decides, on what the boxes hold now (a multi-line box tells of no
+            // text set by message); an unload destroys this window (and may free the peer).
+            ReadBackState(*peer);
             peer->form->close();
             return 0;
         case 0x02E0:  // WM_DPICHANGED
