@@ -56,7 +56,17 @@ TEST_F(AnyRequest, TabGoesRoundEnterSendsEscapeCancels) {
         EXPECT_EQ(TextOf(GetDlgItem(dlg, 1005)), "3 bytes");
         settle();  // the new texts on screen before the picture
         Screenshot(dlg, "device-io-control");
+        // Ctrl+Enter breaks a line; Enter there sends.
         SetFocus(GetDlgItem(dlg, kTxtInput));
+        SendMessageA(GetDlgItem(dlg, kTxtInput), EM_SETSEL, 2, 2);
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        key(VK_RETURN);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, kTxtInput)), "01\r\n 02\r\n03");
         key(VK_RETURN);
     });
     EXPECT_EQ(text("lblResult"), "DeviceIoControl res=1 dwBytesRet=12");
@@ -66,14 +76,16 @@ TEST_F(AnyRequest, TabGoesRoundEnterSendsEscapeCancels) {
     Screenshot(hwnd, "device-io-control-answer");
 
     pressDuringModal("cmdDeviceIoControl", "DeviceIoControl", [&](HWND dlg) {
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, kTxtInput)), "01 02\r\n03");  // kept from the last use
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, kTxtInput)), "01\r\n 02\r\n03");  // kept from the last use
         SetWindowTextA(GetDlgItem(dlg, kCboCode), "0x00221234");
+        SetFocus(GetDlgItem(dlg, kTxtInput));
         key(VK_ESCAPE);
     });
     EXPECT_EQ(text("lblResult"), "DeviceIoControl res=1 dwBytesRet=12");
 
     // One Wine does not know: its error.
     pressDuringModal("cmdDeviceIoControl", "DeviceIoControl", [&](HWND dlg) {
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, kCboCode)), "0x00221234");  // Escape keeps it too
         SetWindowTextA(GetDlgItem(dlg, kCboCode), "IOCTL_DISK_GET_DRIVE_LAYOUT_EX");
         Click(dlg, "Send");
     });
