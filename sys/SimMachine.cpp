@@ -299,8 +299,6 @@ void SimMachine::addDisk(const std::string& name) {
 void SimMachine::setDiskPartitions(const std::string& disk, bool gpt,
                                    std::vector<Partition> entries) {
     Device& d = diskNamed(*s_, disk);
-    for (Partition& p : entries)
-        if (p.name.size() > 36) p.name.resize(36);
     d.ownTable = true;
     d.tableGpt = gpt;
     d.table = std::move(entries);
@@ -335,6 +333,7 @@ void SimMachine::addPartitionedDisks() {
     std::vector<Partition> many;
     for (DWORD i = 0; i < 128; ++i)
         many.push_back({kMiB * (i + 1), kMiB, i + 1, 0, false, "Part " + std::to_string(i + 1)});
+    many.back().name += ", whose name is longer than 36 characters";
     setDiskPartitions("PhysicalDrive3", true, std::move(many));
 }
 

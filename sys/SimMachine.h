@@ -98,7 +98,8 @@ class SimMachine : public Kernel {
     // A disk's own partition table, which the layout request lists in place of the one its
     // volumes make. MBR entries are listed as given, in slots of four as Windows lists them
     // (type 0: an empty slot; 0x05 or 0x0F: an extended partition, not recognized); GPT entries
-    // are basic-data partitions with their names, cut to 36 characters.
+    // are basic-data partitions with their names, cut to 36 characters (the last of the 128 has a
+    // longer one).
     struct Partition {
         std::uint64_t offset = 0, length = 0;
         DWORD number = 0;

@@ -188,13 +188,16 @@ TEST_F(AnyRequest, EveryDiskOfTheMachineDecoded) {
           {5, "#4 Offset=34465644544 Length=8589934592 Number=0 Type=0x0F Boot=0 Recognized=0 HiddenSectors=67315712"},
           {6, "#5 Offset=34466693120 Length=8588886016 Number=4 Type=0x07 Boot=0 Recognized=1 HiddenSectors=2048"},
           {9, "#8 Offset=0 Length=0 Number=0 Type=0x00 Boot=0 Recognized=0 HiddenSectors=0"}}},
+        // Its own table's style in every answer about it.
+        {"PhysicalDrive1", "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX", "4096", "res=1 dwBytesRet=112", 3,
+         {{1, "PartitionInfo: Size=24 Style=MBR Signature=0x48420001"}}},
         {"PhysicalDrive2", layout, "4096", "res=1 dwBytesRet=480", 5,
          {{4, "#3 Offset=2148532224 Length=1073741824 Number=3" + gpt + "03-0000-0000-0000-000000000000}"
               " Attributes=0x0000000000000000 Name=Third: thirty-six characters, no NUL"}}},
         {"PhysicalDrive3", layout, "65536", "res=1 dwBytesRet=18480", 130,
          {{0, "PartitionStyle=GPT  Count=128"},
           {129, "#128 Offset=134217728 Length=1048576 Number=128" + gpt + "80-0000-0000-0000-000000000000}"
-                " Attributes=0x0000000000000000 Name=Part 128"}}},
+                " Attributes=0x0000000000000000 Name=Part 128, whose name is longer than "}}},
         {"PhysicalDrive3", layout, "18479", "res=0  Err=122  (INSUFFICIENT_BUFFER)", 0, {}},
         {"C:", ntfs, "96", "res=1 dwBytesRet=96", 3,
          {{0, "VolumeSerialNumber=0x0000000043000000 NumberSectors=160647952 TotalClusters=20080994 "

@@ -235,13 +235,13 @@ TEST(History, KeepsPressesOnlyWithTheEditsBeforeThem) {
     EXPECT_EQ(b.history.presses(), 1u);
 }
 
-// A driver may claim any number of extents: the history lists a whole table's worth, and says
-// how many more the list shows.
+// A driver may claim any number of extents, or texts of any length: the history lists a whole
+// table's worth, or 64 KiB, and says how many more lines the list shows.
 TEST(History, ADecodedAnswerIsListedUpToAWholeTable) {
     Bench b;
     b.OpenVolume();
-    std::vector<std::uint8_t> extents(8 + 24 * 200);
-    extents[0] = 200;
+    std::vector<std::uint8_t> extents(8 + 24 * 130);  // a head and 130 lines
+    extents[0] = 130;
     b.m.answerNextControl(sys::ioctl::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, extents,
                           sys::DWORD(extents.size()));
     b.tk.modalScripts.push_back([](ui::Form& d) {
@@ -251,10 +251,27 @@ TEST(History, ADecodedAnswerIsListedUpToAWholeTable) {
     });
     b.frm.ctl("cmdDeviceIoControl").click();
     const auto& lines = b.history.lines();
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& l) { return l.rfind("# lstHexView: ", 0) == 0; }),
-              131);
-    EXPECT_EQ(lines.back(), "# lstHexView: and 71 more lines");
+    auto decoded = [&] {
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
+            return l.rfind("# lstHexView: ", 0) == 0;
+        });
+    };
+    EXPECT_EQ(decoded(), 131);
+    EXPECT_EQ(lines.back(), "# lstHexView: and 1 more line");
+    // A vendor text of 64 KiB with no NUL: the lines before it, then how many more.
+    std::vector<std::uint8_t> descriptor(40 + 65536, 'A');
+    std::fill_n(descriptor.begin(), 40, 0);
+    descriptor[12] = 40;  // VendorIdOffset
+    b.m.answerNextControl(sys::ioctl::IOCTL_STORAGE_QUERY_PROPERTY, descriptor,
+                          sys::DWORD(descriptor.size()));
+    b.tk.modalScripts.push_back([](ui::Form& d) {
+        Set(d, "Code", "IOCTL_STORAGE_QUERY_PROPERTY");
+        Set(d, "Input", "00 00 00 00 00 00 00 00 00 00 00 00");
+        Click(d, "Send");
+    });
+    b.frm.ctl("cmdDeviceIoControl").click();
+    EXPECT_EQ(decoded(), 131 + 2);
+    EXPECT_EQ(lines.back(), "# lstHexView: and 4 more lines");
 }
 
 TEST(History, AFileNameFromTheCommandLineIsSetByTheScript) {
