@@ -322,8 +322,8 @@ void putPartition(std::span<std::uint8_t> out, std::size_t at, const Entry& e, D
         L::PutAt<std::uint64_t>(out, u + G::PartitionType + 8, 0xC79926B7B668C087);
         L::PutAt<std::uint32_t>(out, u + G::PartitionId, e.id);
         L::Put(out, G::Attributes, e.gptAttributes, u);
-        // 36 characters at most: the field ends the entry.
-        for (std::size_t i = 0; i < std::min<std::size_t>(e.name.size(), 36); ++i)
+        // No more than the field holds: it ends the entry.
+        for (std::size_t i = 0; i < std::min(e.name.size(), G::kNameChars); ++i)
             L::PutAt<std::uint16_t>(out, u + G::Name + 2 * i, std::uint8_t(e.name[i]));
     } else if (style == kStyleMbr) {
         using M = L::PARTITION_INFORMATION_MBR;

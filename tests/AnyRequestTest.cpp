@@ -34,6 +34,15 @@ TEST(Catalogue, IsSortedAndAgreesWithTheButtonsOnWhatChanges) {
 }
 
 TEST(AnyRequestTexts, EachBoxIsReadWholeOrRefusedByName) {
+    // Each row: the text, whether it is read, what it reads as, and the problem named otherwise.
+    auto expectRows = [](const auto& rows, auto parse, auto value) {
+        for (const auto& [text, ok, wanted, problem] : rows) {
+            const auto t = parse(text);
+            EXPECT_EQ(t.ok, ok) << text;
+            EXPECT_EQ(t.*value, wanted) << text;
+            EXPECT_EQ(t.problem, problem) << text;
+        }
+    };
     const std::tuple<const char*, bool, L::DWORD, const char*> codes[] = {
         {"IOCTL_DISK_GET_DRIVE_LAYOUT_EX", true, 0x00070050, ""},
         {" ioctl_disk_get_drive_layout_ex ", true, 0x00070050, ""},
@@ -46,12 +55,7 @@ TEST(AnyRequestTexts, EachBoxIsReadWholeOrRefusedByName) {
         {"IOCTL_NOPE", false, 0, "is not a name in the list"},
         {"", false, 0, "is empty"},
     };
-    for (const auto& [text, ok, code, problem] : codes) {
-        const devctl::CodeText t = devctl::ParseCodeText(text);
-        EXPECT_EQ(t.ok, ok) << text;
-        EXPECT_EQ(t.code, code) << text;
-        EXPECT_EQ(t.problem, problem) << text;
-    }
+    expectRows(codes, devctl::ParseCodeText, &devctl::CodeText::code);
     const std::tuple<const char*, bool, std::vector<std::uint8_t>, const char*> inputs[] = {
         {"01 00 00 00", true, {1, 0, 0, 0}, ""},
         {"0aFF\r\n\t10", true, {0x0A, 0xFF, 0x10}, ""},
@@ -59,12 +63,7 @@ TEST(AnyRequestTexts, EachBoxIsReadWholeOrRefusedByName) {
         {"01 0", false, {}, "has an odd number of hex digits"},
         {"01 0g", false, {}, "has a character that is not hex: 'g'"},
     };
-    for (const auto& [text, ok, bytes, problem] : inputs) {
-        const devctl::BytesText t = devctl::ParseHexBytes(text);
-        EXPECT_EQ(t.ok, ok) << text;
-        EXPECT_EQ(t.bytes, bytes) << text;
-        EXPECT_EQ(t.problem, problem) << text;
-    }
+    expectRows(inputs, devctl::ParseHexBytes, &devctl::BytesText::bytes);
     EXPECT_EQ(devctl::HexByteCount("01 0"), 1u);  // as typed so far
     const std::tuple<const char*, bool, std::uint32_t, const char*> sizes[] = {
         {" 4096 ", true, 4096, ""},
@@ -75,12 +74,7 @@ TEST(AnyRequestTexts, EachBoxIsReadWholeOrRefusedByName) {
         {"-1", false, 0, "is not a whole number"},
         {"", false, 0, "is empty"},
     };
-    for (const auto& [text, ok, size, problem] : sizes) {
-        const devctl::SizeText t = devctl::ParseOutputSize(text);
-        EXPECT_EQ(t.ok, ok) << text;
-        EXPECT_EQ(t.size, size) << text;
-        EXPECT_EQ(t.problem, problem) << text;
-    }
+    expectRows(sizes, devctl::ParseOutputSize, &devctl::SizeText::size);
 }
 
 class AnyRequest : public HandlerTest {

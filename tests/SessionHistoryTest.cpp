@@ -7,13 +7,13 @@
 #include <sstream>
 
 #include "app/FrmMain.h"
+#include "devctl/IoControl.h"
 #include "session/FrmSession.h"
 #include "session/History.h"
 #include "session/Names.h"
 #include "session/Runner.h"
 #include "session/Script.h"
 #include "sys/CodePage.h"
-#include "sys/Ioctl.h"
 #include "sys/SimMachine.h"
 #include "tests/HandlerFixture.h"
 #include "ui/Headless.h"
@@ -240,36 +240,34 @@ TEST(History, KeepsPressesOnlyWithTheEditsBeforeThem) {
 TEST(History, ADecodedAnswerIsListedUpToAWholeTable) {
     Bench b;
     b.OpenVolume();
-    std::vector<std::uint8_t> extents(8 + 24 * 130);  // a head and 130 lines
-    extents[0] = 130;
-    b.m.answerNextControl(sys::ioctl::IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, extents,
-                          sys::DWORD(extents.size()));
-    b.tk.modalScripts.push_back([](ui::Form& d) {
-        Set(d, "Code", "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS");
-        Set(d, "Output size", "65536");
-        Click(d, "Send");
-    });
-    b.frm.ctl("cmdDeviceIoControl").click();
+    // A press of DeviceIoControl... that the driver answers with these bytes.
+    auto send = [&](const char* code, const char* input, std::vector<std::uint8_t> answer) {
+        const auto size = sys::DWORD(answer.size());
+        b.m.answerNextControl(devctl::FindRequest(code)->code, std::move(answer), size);
+        b.tk.modalScripts.push_back([=](ui::Form& d) {
+            Set(d, "Code", code);
+            Set(d, "Input", input);
+            Set(d, "Output size", "65536");
+            Click(d, "Send");
+        });
+        b.frm.ctl("cmdDeviceIoControl").click();
+    };
     const auto& lines = b.history.lines();
     auto decoded = [&] {
         return std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
             return l.rfind("# lstHexView: ", 0) == 0;
         });
     };
+    std::vector<std::uint8_t> extents(8 + 24 * 130);  // a head and 130 lines
+    extents[0] = 130;
+    send("IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS", "", extents);
     EXPECT_EQ(decoded(), 131);
     EXPECT_EQ(lines.back(), "# lstHexView: and 1 more line");
     // A vendor text of 64 KiB with no NUL: the lines before it, then how many more.
     std::vector<std::uint8_t> descriptor(40 + 65536, 'A');
     std::fill_n(descriptor.begin(), 40, 0);
     descriptor[12] = 40;  // VendorIdOffset
-    b.m.answerNextControl(sys::ioctl::IOCTL_STORAGE_QUERY_PROPERTY, descriptor,
-                          sys::DWORD(descriptor.size()));
-    b.tk.modalScripts.push_back([](ui::Form& d) {
-        Set(d, "Code", "IOCTL_STORAGE_QUERY_PROPERTY");
-        Set(d, "Input", "00 00 00 00 00 00 00 00 00 00 00 00");
-        Click(d, "Send");
-    });
-    b.frm.ctl("cmdDeviceIoControl").click();
+    send("IOCTL_STORAGE_QUERY_PROPERTY", "00 00 00 00 00 00 00 00 00 00 00 00", descriptor);
     EXPECT_EQ(decoded(), 131 + 2);
     EXPECT_EQ(lines.back(), "# lstHexView: and 4 more lines");
 }
